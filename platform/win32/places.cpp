@@ -1,0 +1,150 @@
+// Fixed Windows locations mapped to per-user places, and the program's own module.
+#include "platform/win32/places.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/win32/kernel32.h"
+
+namespace win32 {
+namespace {
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+std::string HomeFolder() {
+  std::string home = Environment("HOME");
+  if (home.empty()) {
+    if (const passwd* entry = getpwuid(getuid())) home = entry->pw_dir;
+  }
+  return home.empty() ? "/tmp" : home;
+}
+
+std::string WithoutTrailingDelimiter(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+std::string WithTrailingDelimiter(std::string path) {
+  if (path.empty() || path.back() != '/') path += '/';
+  return path;
+}
+
+// Like "mkdir -p"; failures show later, when the folder is used.
+void MakeFolders(const std::string& path) {
+  for (std::size_t i = 1; i <= path.size(); ++i) {
+    if (i == path.size() || path[i] == '/') mkdir(path.substr(0, i).c_str(), 0700);
+  }
+}
+
+std::string ConfiguredFolder(const char* variable, const char* xdgVariable, const char* xdgDefault) {
+  std::string folder = Environment(variable);
+  if (folder.empty()) {
+    const std::string xdg = Environment(xdgVariable);
+    folder = (xdg.empty() ? HomeFolder() + xdgDefault : xdg) + "/sonvarra";
+  }
+  return WithoutTrailingDelimiter(folder);
+}
+
+bool IsCommandLineSafe(const std::string& path) {
+  for (unsigned char c : path) {
+    if (c <= ' ' || c >= 0x7F || c == '"') return false;
+  }
+  return true;
+}
+
+// A folder that only this user can reach: created if missing, refused if it is anything else.
+bool IsPrivateFolder(const std::string& path) {
+  mkdir(path.c_str(), 0700);
+  struct stat st{};
+  return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() && (st.st_mode & 077) == 0;
+}
+
+}  // namespace
+
+std::string WindowsDirectory() {
+  const std::string folder = ConfiguredFolder("SONVARRA_WINDOWS_DIR", "XDG_DATA_HOME", "/.local/share");
+  MakeFolders(folder);  // the Windows directory always exists
+  return folder;
+}
+
+std::string TemporaryRoot() {
+  const std::string folder = ConfiguredFolder("SONVARRA_TEMP_DIR", "XDG_CACHE_HOME", "/.cache");
+  MakeFolders(folder);
+  return WithTrailingDelimiter(folder);
+}
+
+std::string DefaultRoot() {
+  const std::string folder = Environment("SONVARRA_HOME_DIR");
+  return WithTrailingDelimiter(WithoutTrailingDelimiter(folder.empty() ? HomeFolder() : folder));
+}
+
+std::string AliasFolder() {
+  const std::string underTemp = TemporaryRoot() + "short";
+  if (IsCommandLineSafe(underTemp) && IsPrivateFolder(underTemp)) return underTemp;
+  const std::string shared = "/tmp/sonvarra-short-" + std::to_string(getuid());
+  if (IsPrivateFolder(shared)) return shared;
+  return "";
+}
+
+}  // namespace win32
+
+namespace {
+
+// Copies text into a caller's buffer the way the directory functions do: the length without the
+// NUL when it fits, otherwise the size needed including the NUL.
+UINT CopyOut(const std::string& text, LPSTR buffer, UINT size) {
+  if (buffer == nullptr || text.size() + 1 > size) return static_cast<UINT>(text.size() + 1);
+  std::memcpy(buffer, text.c_str(), text.size() + 1);
+  return static_cast<UINT>(text.size());
+}
+
+HMODULE const kOwnModule = reinterpret_cast<HMODULE>(static_cast<ULONG_PTR>(0x400000));
+
+}  // namespace
+
+UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size) { return CopyOut(win32::WindowsDirectory(), buffer, size); }
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
+  if (moduleName == nullptr) return kOwnModule;
+  SetLastError(126);  // ERROR_MOD_NOT_FOUND: only the program's own module is known
+  return nullptr;
+}
+
+DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
+  if (module != nullptr && module != kOwnModule) {
+    SetLastError(126);
+    return 0;
+  }
+  const char* moved = std::getenv("SONVARRA_MODULE_PATH");
+  std::string path = moved ? moved : "";
+  if (path.empty()) {
+    char resolved[4096];
+    const ssize_t n = readlink("/proc/self/exe", resolved, sizeof resolved - 1);
+    if (n <= 0) {
+      win32::SetLastErrorFromErrno(errno);
+      return 0;
+    }
+    path.assign(resolved, static_cast<std::size_t>(n));
+  }
+  if (fileName == nullptr || size == 0) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  // Truncated to the buffer, NUL-terminated, returning the buffer size (as Windows XP and later).
+  if (path.size() + 1 > size) {
+    std::memcpy(fileName, path.data(), size - 1);
+    fileName[size - 1] = '\0';
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return size;
+  }
+  std::memcpy(fileName, path.c_str(), path.size() + 1);
+  return static_cast<DWORD>(path.size());
+}

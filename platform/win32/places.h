@@ -1,0 +1,29 @@
+// The fixed Windows locations the program relies on, mapped to per-user places. Each can be moved
+// by an environment variable (tests point them into temporary folders):
+//   Windows directory      SONVARRA_WINDOWS_DIR, else $XDG_DATA_HOME/sonvarra, else ~/.local/share/sonvarra
+//   drive-root temp files  SONVARRA_TEMP_DIR,    else $XDG_CACHE_HOME/sonvarra, else ~/.cache/sonvarra
+//   drive root "C:\"       SONVARRA_HOME_DIR,    else $HOME
+//   program module path    SONVARRA_MODULE_PATH, else the running executable
+#pragma once
+
+#include <string>
+
+namespace win32 {
+// Platform path delimiter; callers that search for one accept both '/' and '\'.
+#ifdef _WIN32
+constexpr char kPathDelim = '\\';
+#else
+constexpr char kPathDelim = '/';
+#endif
+
+std::string WindowsDirectory();  // without trailing delimiter
+// Folder of the program's fixed temporary files (Windows: "c:\"); with trailing delimiter. Created
+// when first asked for.
+std::string TemporaryRoot();
+// The drive root that the program offers as its default folder (Windows: "C:\"); with trailing
+// delimiter.
+std::string DefaultRoot();
+// Folder that holds the short-path aliases: a path without blanks or other characters that a
+// command line would split, owned by the user and private.
+std::string AliasFolder();
+}  // namespace win32

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs (only those missing), then configures and builds.
+#   ./setup.sh                 normal build into build/
+#   ./setup.sh --sanitize      AddressSanitizer + UndefinedBehaviorSanitizer build into build-asan/
+#   ./setup.sh --deps-only     install packages only
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(
+  build-essential cmake pkg-config
+  libgtest-dev libgmock-dev googletest
+  qt6-base-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
+  libsdl2-dev libjpeg62-turbo-dev
+  ffmpeg xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -q
+  "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+mode=${1:-}
+[ "$mode" = "--deps-only" ] && exit 0
+
+jobs=$(nproc)
+if [ "$mode" = "--sanitize" ]; then
+  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DSONVARRA_SANITIZE=ON
+  cmake --build build-asan -j "$jobs"
+else
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build build -j "$jobs"
+fi

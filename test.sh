@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test suite: once in the normal build (build/), once with
+# AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/). Exits non-zero on any failure.
+set -uo pipefail
+cd "$(dirname "$0")"
+jobs=$(nproc)
+status=0
+
+./setup.sh || exit 1
+ctest --test-dir build --output-on-failure -j "$jobs" || status=1
+
+./setup.sh --sanitize || exit 1
+ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j "$jobs" || status=1
+
+[ $status -eq 0 ] && echo "test.sh: all suites passed in both builds" || echo "test.sh: FAILURES (see above)"
+exit $status

@@ -1,0 +1,105 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/win32/kernel32.h"
+#include "tests/support/temp_places.h"
+
+namespace fs = std::filesystem;
+using test_support::ReadFile;
+using test_support::TempFolder;
+using test_support::WriteFile;
+
+TEST(MoveFile, NeverReplacesAnExistingTarget) {
+  TempFolder folder;
+  WriteFile(folder.path() / "a", "new");
+  WriteFile(folder.path() / "b", "old");
+  EXPECT_FALSE(MoveFileA((folder.str() + "/a").c_str(), (folder.str() + "/b").c_str()));
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(ReadFile(folder.path() / "b"), "old");
+  EXPECT_EQ(ReadFile(folder.path() / "a"), "new");
+
+  EXPECT_TRUE(MoveFileA((folder.str() + "/a").c_str(), (folder.str() + "/c").c_str()));
+  EXPECT_FALSE(fs::exists(folder.path() / "a"));
+  EXPECT_EQ(ReadFile(folder.path() / "c"), "new");
+}
+
+TEST(MoveFile, ReportsAMissingSourceOrTargetFolder) {
+  TempFolder folder;
+  EXPECT_FALSE(MoveFileA((folder.str() + "/missing").c_str(), (folder.str() + "/x").c_str()));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  WriteFile(folder.path() / "a", "data");
+  EXPECT_FALSE(MoveFileA((folder.str() + "/a").c_str(), (folder.str() + "/no/such/x").c_str()));
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(ReadFile(folder.path() / "a"), "data");
+}
+
+// /dev/shm is a memory file system on Linux, so a move there from the temporary folder usually
+// crosses file systems.
+TEST(MoveFile, MovesAFileToAnotherFileSystemByCopy) {
+  TempFolder source;
+  struct stat a{}, b{};
+  if (stat("/dev/shm", &b) != 0 || access("/dev/shm", W_OK) != 0) GTEST_SKIP() << "no /dev/shm";
+  stat(source.str().c_str(), &a);
+  if (a.st_dev == b.st_dev) GTEST_SKIP() << "temporary folder and /dev/shm share a file system";
+  std::string content(300000, 'x');
+  content[12345] = '\0';
+  WriteFile(source.path() / "clip.mp3", content);
+  chmod((source.str() + "/clip.mp3").c_str(), 0640);
+  const std::string target = "/dev/shm/sonvarra-move-test-" + std::to_string(getpid()) + ".mp3";
+  unlink(target.c_str());
+
+  ASSERT_TRUE(MoveFileA((source.str() + "/clip.mp3").c_str(), target.c_str()));
+  EXPECT_EQ(ReadFile(target), content);
+  EXPECT_FALSE(fs::exists(source.path() / "clip.mp3"));
+  struct stat moved{};
+  stat(target.c_str(), &moved);
+  EXPECT_EQ(moved.st_mode & 0777, 0640u);
+
+  WriteFile(source.path() / "again.mp3", "second");
+  EXPECT_FALSE(MoveFileA((source.str() + "/again.mp3").c_str(), target.c_str()));
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(ReadFile(target), content);
+  // No half-copied file is left next to the target.
+  int leftovers = 0;
+  for (const auto& entry : fs::directory_iterator("/dev/shm")) {
+    if (entry.path().string().rfind(target + ".moving", 0) == 0) ++leftovers;
+  }
+  EXPECT_EQ(leftovers, 0);
+  unlink(target.c_str());
+}
+
+TEST(Files, CreateWriteReadAndAttributes) {
+  TempFolder folder;
+  const std::string exe = folder.str() + "/nnn.exe";
+  HANDLE file = CreateFileA(exe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  EXPECT_TRUE(WriteFile(file, "MZ\0\x01", 4, &written, nullptr));
+  EXPECT_EQ(written, 4u);
+  EXPECT_EQ(GetFileSize(file, nullptr), 4u);
+  CloseHandle(file);
+  EXPECT_EQ(access(exe.c_str(), X_OK), 0) << "a new .exe file can be run";
+  EXPECT_EQ(ReadFile(exe), std::string("MZ\0\x01", 4));
+
+  EXPECT_EQ(CreateFileA(exe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+  EXPECT_EQ(CreateFileA(folder.str().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(CreateFileA((folder.str() + "/no/x").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+
+  EXPECT_TRUE(GetFileAttributesA(folder.str().c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_FALSE(GetFileAttributesA(exe.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(GetFileAttributesA((folder.str() + "/none").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  EXPECT_TRUE(CreateDirectoryA((folder.str() + "/sub").c_str(), nullptr));
+  EXPECT_FALSE(CreateDirectoryA((folder.str() + "/sub").c_str(), nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+  EXPECT_FALSE(CreateDirectoryA((folder.str() + "/a/b").c_str(), nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}

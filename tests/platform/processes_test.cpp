@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "process_helpers.h"
+#include "tests/support/temp_places.h"
+#include "platform/win32/kernel32.h"
+
+TEST(Processes, PeekCountsWhatArrivedAndReadTakesExactlyThat) {
+  PipedChild child(StubCommand("out hello\\r\\n err \\0x exit 7"));
+  ASSERT_TRUE(child.started);
+  ASSERT_EQ(child.WaitForExit(), WAIT_OBJECT_0);
+  // Both standard output and error reach the one pipe; the held write end keeps it open.
+  EXPECT_EQ(child.Available(), 9u);
+  EXPECT_EQ(child.ReadAvailable(), std::string("hello\r\n\0x", 9));
+  EXPECT_EQ(child.Available(), 0u);
+  DWORD available = 99;
+  EXPECT_TRUE(PeekNamedPipe(child.readPipe, nullptr, 0, nullptr, &available, nullptr));
+  EXPECT_EQ(available, 0u);
+  EXPECT_EQ(child.ExitCode(), 7u);
+}
+
+TEST(Processes, ExitCodeIsStillActiveWhileRunningAndTheKillCodeAfterwards) {
+  PipedChild child(StubCommand("forever"));
+  ASSERT_TRUE(child.started);
+  EXPECT_EQ(child.ExitCode(), STILL_ACTIVE);
+  EXPECT_EQ(WaitForSingleObject(child.info.hProcess, 20), WAIT_TIMEOUT);
+  EXPECT_TRUE(TerminateProcess(child.info.hProcess, 0));
+  EXPECT_EQ(child.ExitCode(), 0u);
+  // A second kill fails harmlessly and leaves the code as it was.
+  EXPECT_FALSE(TerminateProcess(child.info.hProcess, 5));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(child.ExitCode(), 0u);
+}
+
+TEST(Processes, KillAfterANormalEndKeepsTheProgramsOwnCode) {
+  PipedChild child(StubCommand("exit 3"));
+  ASSERT_TRUE(child.started);
+  ASSERT_EQ(child.WaitForExit(), WAIT_OBJECT_0);
+  EXPECT_FALSE(TerminateProcess(child.info.hProcess, 0));
+  EXPECT_EQ(child.ExitCode(), 3u);
+}
+
+TEST(Processes, ClosedHandlesAreGone) {
+  PipedChild child(StubCommand("exit 0"));
+  ASSERT_TRUE(child.started);
+  child.WaitForExit();
+  for (HANDLE* handle : {&child.info.hThread, &child.info.hProcess, &child.readPipe, &child.writePipe}) {
+    EXPECT_TRUE(CloseHandle(*handle));
+    EXPECT_FALSE(CloseHandle(*handle));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    *handle = nullptr;
+  }
+  DWORD code = 0;
+  EXPECT_FALSE(GetExitCodeProcess(child.info.hProcess, &code));
+  child.started = false;
+}
+
+TEST(Processes, ArgumentsAreSplitByTheWindowsRulesAndNeverReachAShell) {
+  PipedChild child(StubCommand("args \"a b\" c\\\"d ;$(id) `id` |x > y"));
+  ASSERT_TRUE(child.started);
+  child.WaitForExit();
+  EXPECT_EQ(child.ReadAvailable(), "[a b]\n[c\"d]\n[;$(id)]\n[`id`]\n[|x]\n[>]\n[y]\n");
+}
+
+TEST(Processes, TheChildGetsOnlyItsThreeStandardHandles) {
+  PipedChild other(StubCommand("forever"));  // more descriptors open in this process
+  PipedChild child(StubCommand("fds"));
+  ASSERT_TRUE(child.started);
+  child.WaitForExit();
+  EXPECT_EQ(child.ReadAvailable(), "3\n");
+}
+
+TEST(Processes, AMissingProgramFailsToStart) {
+  PipedChild child("/nonexistent/folder/nnn.exe -i x");
+  EXPECT_FALSE(child.started);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST(Processes, AProgramNamedWithoutItsExeExtensionIsFound) {
+  test_support::TempFolder folder;
+  std::filesystem::copy_file(SONVARRA_STUB_PROGRAM, folder.path() / "prog.exe");
+  PipedChild child(folder.str() + "/prog out found");
+  ASSERT_TRUE(child.started);
+  child.WaitForExit();
+  EXPECT_EQ(child.ReadAvailable(), "found");
+}
