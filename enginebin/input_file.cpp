@@ -1,0 +1,40 @@
+#include "input_file.h"
+
+#include "console.h"
+#include "engine_error.h"
+
+namespace enginebin {
+
+std::string file_url(const std::string& path) { return "file:" + path; }
+
+InputContextPtr open_input(const std::string& path) {
+  AVFormatContext* opened = nullptr;
+  const int open_result = avformat_open_input(&opened, file_url(path).c_str(), nullptr, nullptr);
+  if (open_result < 0) {
+    std::string text = path + ": Unknown format";
+    if (open_result != AVERROR_INVALIDDATA)
+      text += "\n" + describe_failure("Could not open input file", path, open_result);
+    throw UnreadableInput(text);
+  }
+  InputContextPtr input(opened);
+  if (const int info_result = avformat_find_stream_info(input.get(), nullptr); info_result < 0)
+    throw UnreadableInput(path + ": Unknown format\n" +
+                          describe_failure("Could not read the stream parameters of", path,
+                                           info_result));
+  return input;
+}
+
+AVStream* first_audio_stream(AVFormatContext& input) {
+  for (unsigned i = 0; i < input.nb_streams; ++i)
+    if (input.streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+      return input.streams[i];
+  return nullptr;
+}
+
+void discard_all_streams_but(AVFormatContext& input, const AVStream& kept) {
+  for (unsigned i = 0; i < input.nb_streams; ++i)
+    if (input.streams[i] != &kept)
+      input.streams[i]->discard = AVDISCARD_ALL;
+}
+
+}  // namespace enginebin

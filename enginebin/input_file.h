@@ -1,0 +1,23 @@
+#pragma once
+// Opening the input and reading what its headers say.
+
+#include "av_handles.h"
+
+#include <string>
+
+namespace enginebin {
+
+// Opens the file and reads its stream parameters. Throws UnreadableInput when the file is not
+// media the libraries can read (or cannot be opened at all).
+InputContextPtr open_input(const std::string& path);
+
+// The first audio stream, or nullptr when the input has none.
+AVStream* first_audio_stream(AVFormatContext& input);
+
+// Stops the demuxer from delivering anything but the chosen stream: video is never decoded.
+void discard_all_streams_but(AVFormatContext& input, const AVStream& kept);
+
+// "file:" keeps names with a colon from being taken for another protocol.
+std::string file_url(const std::string& path);
+
+}  // namespace enginebin

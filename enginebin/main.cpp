@@ -1,0 +1,85 @@
+// nnn.exe: extracts the audio of a media file into an MP3, AC3 or WAV file.
+//
+// The program that starts it reads its console output: the input report ("  Duration: ...")
+// as soon as the input's headers are read, then the progress reports. The exit code is 0 only
+// when the whole requested range was written and the file closed; after any failure nothing
+// is left at the output path.
+
+#include "command_line.h"
+#include "console.h"
+#include "conversion.h"
+#include "engine_error.h"
+#include "input_file.h"
+#include "input_report.h"
+#include "interruption.h"
+#include "output_file_guard.h"
+#include "output_settings.h"
+
+#include <exception>
+#include <span>
+
+using namespace enginebin;
+
+namespace {
+
+constexpr int kFailure = 1;
+
+void convert(const CommandLine& line, OutputFileGuard& guard) {
+  const std::string& input_name = *line.input;
+  InputContextPtr input = open_input(input_name);
+  write_console(input_report(*input, input_name));
+
+  AVStream* audio = first_audio_stream(*input);
+  const OutputSettings settings = resolve_output_settings(line, audio ? audio->codecpar : nullptr);
+  if (audio == nullptr)
+    throw EngineError("'" + input_name + "' has no audio stream");
+  if (same_file(input_name, settings.path))
+    throw EngineError("The output file '" + settings.path + "' is the input file");
+  if (!settings.overwrite && path_exists(settings.path))
+    throw EngineError("The output file '" + settings.path +
+                      "' already exists (give -y to replace it)");
+
+  discard_all_streams_but(*input, *audio);
+  convert_audio(*input, *audio, input_name, settings, guard);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  install_interruption_handlers();
+  // Library warnings would only interleave with the reports the runner reads.
+  av_log_set_level(AV_LOG_ERROR);
+
+  const std::span<const char* const> arguments(argv + 1, static_cast<std::size_t>(argc - 1));
+  if (arguments.empty()) {
+    write_console(usage_text());
+    return kFailure;
+  }
+
+  CommandLine line;
+  try {
+    line = parse_command_line(arguments);
+  } catch (const EngineError& error) {
+    write_console(std::string(error.what()) + "\n");
+    return kFailure;
+  }
+  if (!line.input) {
+    write_console("No input file given (-i)\n");
+    return kFailure;
+  }
+
+  // With -y whatever is at the output path is to be replaced, so a failure must not leave it
+  // there either: a stale file would pass for this run's result. The input itself is exempt.
+  OutputFileGuard guard(line.output);
+  if (line.overwrite && !line.output.empty() && !same_file(*line.input, line.output))
+    guard.arm();
+
+  try {
+    convert(line, guard);
+    guard.keep();
+    return 0;
+  } catch (const std::exception& error) {
+    write_console(std::string(error.what()) + "\n");
+    return kFailure;
+  }
+}

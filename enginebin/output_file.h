@@ -1,0 +1,35 @@
+#pragma once
+// The output file: its muxer, the file itself, header, packets and trailer.
+
+#include "av_handles.h"
+
+#include <cstdint>
+
+namespace enginebin {
+
+struct OutputSettings;
+class OutputFileGuard;
+
+class OutputFile {
+ public:
+  // Creates the file and writes its header. The guard is armed before the file is created.
+  OutputFile(const OutputSettings& settings, const AVCodecContext& encoder,
+             OutputFileGuard& guard);
+
+  void write(AVPacket& packet, AVRational encoder_time_base);
+  // Writes the trailer and closes the file; only then is the output complete.
+  void finish();
+
+  // Bytes in the file so far.
+  int64_t size() const { return size_; }
+
+ private:
+  void check_written(int result);
+
+  const OutputSettings& settings_;
+  OutputContextPtr context_;
+  AVStream* stream_ = nullptr;
+  int64_t size_ = 0;
+};
+
+}  // namespace enginebin

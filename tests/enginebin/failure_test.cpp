@@ -1,0 +1,230 @@
+// Conversions that cannot succeed: each must end with a message naming the file and the
+// reason, a non-zero exit code, no crash, and nothing left at the output path.
+
+#include "child_process.h"
+#include "media_inspection.h"
+#include "test_media.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sys/mount.h>
+
+namespace enginebin_test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+std::vector<std::string> mp3_command(const std::string& source, const std::string& output) {
+  return {"-y", "-i", source, "-bitexact", "-acodec", "mp3", "-ac", "2", "-ar", "44100", "-vol",
+          "256", "-ab", "128", "-f", "mp3", "-ss", "00:00:00", "-t", "00:00:04", output};
+}
+
+// Long enough to be stopped while it runs.
+std::vector<std::string> two_minute_conversion(const std::string& output) {
+  std::vector<std::string> command = mp3_command(test_clip("long.wav"), output);
+  command[std::find(command.begin(), command.end(), "-t") - command.begin() + 1] = "00:02:00";
+  return command;
+}
+
+void expect_clean_failure(const ProcessResult& result, const std::string& named,
+                          const std::string& output) {
+  EXPECT_EQ(result.signal, 0) << "the engine crashed:\n" << result.output;
+  EXPECT_FALSE(has_sanitizer_report(result.output)) << result.output;
+  EXPECT_NE(result.exit_code, 0) << result.output;
+  EXPECT_NE(result.output.find(named), std::string::npos) << result.output;
+  EXPECT_FALSE(fs::exists(output)) << "a failed run left " << output;
+}
+
+std::string last_line(const std::string& output) {
+  const auto end = output.find_last_not_of('\n');
+  if (end == std::string::npos)
+    return "";
+  const auto begin = output.find_last_of('\n', end);
+  return output.substr(begin == std::string::npos ? 0 : begin + 1, end + 1 - (begin + 1));
+}
+
+std::string copy_of(const std::string& clip, const std::string& folder) {
+  const std::string copy = folder + "/" + fs::path(clip).filename().string();
+  fs::copy_file(clip, copy);
+  return copy;
+}
+
+TEST(BadInput, EveryKindFailsCleanly) {
+  const std::string folder = fresh_folder("bad-input");
+
+  std::string truncated = copy_of(test_clip("clip.mkv"), folder);
+  fs::resize_file(truncated, fs::file_size(truncated) / 3);
+  std::string missing = folder + "/missing.avi";
+
+  for (const std::string& source : {test_clip("junk.avi"), test_clip("empty.avi"),
+                                    test_clip("noaudio.avi"), truncated, missing}) {
+    SCOPED_TRACE(source);
+    const std::string output = folder + "/wyl.mp3";
+    // An older output must not survive a failed run either: it would pass for this one's.
+    std::ofstream(output) << "stale";
+    expect_clean_failure(run_engine(mp3_command(source, output)), source, output);
+  }
+}
+
+TEST(BadInput, DamagedMediaNeverCrashesTheEngine) {
+  const std::string folder = fresh_folder("damaged");
+  for (const char* name : {"clip.mp4", "clip.avi", "clip.mpg", "clip.wmv"}) {
+    SCOPED_TRACE(name);
+    const std::string damaged = copy_of(test_clip(name), folder);
+    {
+      // Overwrite stretches of the middle with garbage, headers left intact.
+      std::fstream file(damaged, std::ios::in | std::ios::out | std::ios::binary);
+      const auto size = static_cast<std::streamoff>(fs::file_size(damaged));
+      for (std::streamoff at = size / 4; at < size; at += size / 6) {
+        file.seekp(at);
+        for (int i = 0; i < 600; ++i)
+          file.put(static_cast<char>(i * 97 + 13));
+      }
+    }
+    const std::string output = folder + "/wyl.mp3";
+    const ProcessResult result = run_engine(mp3_command(damaged, output));
+    EXPECT_EQ(result.signal, 0) << result.output;
+    EXPECT_FALSE(has_sanitizer_report(result.output)) << result.output;
+    if (result.exit_code == 0) {
+      EXPECT_TRUE(inspect_audio(output).has_value());
+    } else {
+      EXPECT_FALSE(fs::exists(output));
+    }
+    fs::remove(output);
+  }
+}
+
+TEST(BadInput, StartBeyondTheEnd) {
+  const std::string output = fresh_folder("beyond") + "/wyl.mp3";
+  std::vector<std::string> command = mp3_command(test_clip("clip.avi"), output);
+  for (const char* start : {"00:00:03.5", "00:10:00"}) {
+    command[std::find(command.begin(), command.end(), "-ss") - command.begin() + 1] = start;
+    expect_clean_failure(run_engine(command), "clip.avi", output);
+  }
+}
+
+TEST(BadOutput, FolderMissingOrNotAFolder) {
+  const std::string folder = fresh_folder("bad-folder");
+  std::ofstream(folder + "/plain-file") << "x";
+  for (const std::string& output : {folder + "/missing/wyl.mp3", folder + "/plain-file/wyl.mp3"}) {
+    SCOPED_TRACE(output);
+    expect_clean_failure(run_engine(mp3_command(test_clip("clip.avi"), output)), output, output);
+  }
+}
+
+TEST(BadOutput, DeviceThatIsFull) {
+  // /dev/full refuses every write with ENOSPC; it must survive, being no file of ours.
+  const ProcessResult result = run_engine(mp3_command(test_clip("clip.mp4"), "/dev/full"));
+  EXPECT_EQ(result.signal, 0);
+  EXPECT_FALSE(has_sanitizer_report(result.output)) << result.output;
+  EXPECT_NE(result.exit_code, 0);
+  EXPECT_NE(result.output.find("'/dev/full' (No space left on device)"), std::string::npos)
+      << result.output;
+  EXPECT_TRUE(fs::exists("/dev/full"));
+}
+
+TEST(BadOutput, DiskThatFillsUpHalfway) {
+  const std::string mount_point = fresh_folder("tiny-disk");
+  if (::mount("tmpfs", mount_point.c_str(), "tmpfs", 0, "size=64k") != 0)
+    GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+  const struct Unmount {
+    const std::string& path;
+    ~Unmount() { ::umount(path.c_str()); }
+  } unmount{mount_point};
+  const std::string output = mount_point + "/wyl.wav";
+  // Without -y: the file is the engine's own creation, and so its own to remove.
+  const ProcessResult result =
+      run_engine({"-i", test_clip("clip.mp4"), "-acodec", "wav", "-f", "wav", output});
+  expect_clean_failure(result, output, output);
+  EXPECT_NE(result.output.find("No space left on device"), std::string::npos) << result.output;
+}
+
+TEST(BadOutput, TheInputItselfIsRefused) {
+  const std::string source = copy_of(test_clip("clip.avi"), fresh_folder("same-file"));
+  const auto size = fs::file_size(source);
+  const ProcessResult result = run_engine(mp3_command(source, source));
+  EXPECT_NE(result.exit_code, 0);
+  EXPECT_EQ(fs::file_size(source), size) << "the input was overwritten";
+}
+
+TEST(BadOptions, RefusedWithTheValueNamedAfterTheReport) {
+  const std::string folder = fresh_folder("options");
+  const std::string source = test_clip("clip.mp4");
+  struct Refusal {
+    std::string option;
+    std::string value;
+    std::string output_ext;
+  };
+  for (const Refusal& refusal :
+       {Refusal{"-acodec", "amr_nb", "mp3"}, Refusal{"-acodec", "aac", "mp3"},
+        Refusal{"-f", "3gp", "mp3"}, Refusal{"-f", "ogg", "ogg"}, Refusal{"-ar", "22050", "ac3"},
+        Refusal{"-ar", "many", "mp3"}, Refusal{"-ac", "9", "mp3"}, Refusal{"-ac", "6", "mp3"},
+        Refusal{"-ab", "0", "mp3"}, Refusal{"-vol", "-5", "mp3"}, Refusal{"-ss", "1:75:00", "mp3"},
+        Refusal{"-t", "0", "mp3"}, Refusal{"-t", "soon", "mp3"}}) {
+    SCOPED_TRACE(refusal.option + " " + refusal.value);
+    const std::string output = folder + "/wyl." + refusal.output_ext;
+    std::vector<std::string> command = {"-y", "-i", source, "-acodec", refusal.output_ext, "-f",
+                                        refusal.output_ext};
+    if (refusal.output_ext == "ogg")
+      command = {"-y", "-i", source};
+    command.insert(command.end(), {refusal.option, refusal.value, output});
+    const ProcessResult result = run_engine(command);
+    expect_clean_failure(result, refusal.value, output);
+    EXPECT_NE(result.output.find("  Duration: 00:00:03."), std::string::npos) << result.output;
+    EXPECT_NE(last_line(result.output).find(refusal.value), std::string::npos) << result.output;
+  }
+}
+
+TEST(BadOptions, MalformedCommandLines) {
+  const std::string folder = fresh_folder("syntax");
+  const std::string output = folder + "/wyl.mp3";
+  for (const std::vector<std::string>& command :
+       {std::vector<std::string>{"-i", test_clip("clip.avi"), "-foo", output},
+        std::vector<std::string>{"-i", test_clip("clip.avi"), output, "-ss"},
+        std::vector<std::string>{"-i", test_clip("clip.avi"), output, folder + "/second.mp3"},
+        std::vector<std::string>{"-y", output}, std::vector<std::string>{}}) {
+    const ProcessResult result = run_engine(command);
+    EXPECT_EQ(result.signal, 0);
+    EXPECT_FALSE(has_sanitizer_report(result.output)) << result.output;
+    EXPECT_NE(result.exit_code, 0) << result.output;
+    EXPECT_FALSE(result.output.empty());
+    EXPECT_FALSE(fs::exists(output));
+  }
+}
+
+TEST(Interruption, StoppedPolitelyLeavesNoFile) {
+  const std::string output = fresh_folder("terminated") + "/wyl.mp3";
+  // Without -y, so that removing the file rests on the engine having created it.
+  std::vector<std::string> command = two_minute_conversion(output);
+  command.erase(command.begin());
+  ChildProcess engine(engine_command(command));
+  ASSERT_TRUE(engine.wait_for_output("size=", 30s)) << engine.output();
+  engine.send_signal(SIGTERM);
+  const ProcessResult result = engine.wait();
+  expect_clean_failure(result, "long.wav", output);
+}
+
+TEST(Interruption, KilledLeavesAtMostTheOutputFile) {
+  // A killed engine cannot clean up; the program removes the partial output itself, so nothing
+  // may appear anywhere else.
+  const std::string folder = fresh_folder("killed");
+  const std::string output = folder + "/wyl.mp3";
+  ChildProcess engine(engine_command(two_minute_conversion(output)));
+  ASSERT_TRUE(engine.wait_for_output("size=", 30s)) << engine.output();
+  engine.send_signal(SIGKILL);
+  engine.wait();
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(folder))
+    left.push_back(entry.path().string());
+  EXPECT_LE(left.size(), 1u);
+  if (!left.empty()) {
+    EXPECT_EQ(left.front(), output);
+  }
+}
+
+}  // namespace
+}  // namespace enginebin_test

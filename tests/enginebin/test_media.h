@@ -1,0 +1,25 @@
+#pragma once
+// Media made for the tests with the ffmpeg program, once per test run, in a scratch folder that
+// is removed when the run ends.
+
+#include <string>
+
+namespace enginebin_test {
+
+// Source clips (three seconds unless said otherwise), by file name:
+//   clip.avi clip.mp4 clip.mkv clip.mov clip.flv clip.mpg clip.wmv clip.3gp  video with audio
+//     (clip.mkv carries 5.1 AC-3, the others mono or stereo in their container's usual codec)
+//   pcm.avi pcm.mov    noise as 16-bit PCM, stereo 44100 Hz: decoded exactly, for sample checks
+//   long.wav           two minutes of audio, for runs that must last a while
+//   noaudio.avi        video only
+//   unknown.h264       a raw video stream, whose length cannot be known
+//   junk.avi           bytes that are no media; empty.avi  zero bytes
+std::string test_clip(const std::string& name);
+
+// A new empty folder inside the scratch folder.
+std::string fresh_folder(const std::string& name);
+
+// The ffmpeg program that makes the clips.
+std::string ffmpeg_program();
+
+}  // namespace enginebin_test
