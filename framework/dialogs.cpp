@@ -17,7 +17,13 @@ class ConsoleDialogService final : public DialogService {
 };
 
 std::unique_ptr<DialogService>& CurrentService() {
-  static std::unique_ptr<DialogService> service = std::make_unique<ConsoleDialogService>();
+  static std::unique_ptr<DialogService> service = [] {
+    // The system's message boxes are this service's too.
+    win32::SetMessageBoxHandler([](HWND, const char* text, const char* caption, UINT type) {
+      return Dialogs().MessageBox(text, caption, type);
+    });
+    return std::make_unique<ConsoleDialogService>();
+  }();
   return service;
 }
 
@@ -26,6 +32,7 @@ std::unique_ptr<DialogService>& CurrentService() {
 DialogService& Dialogs() { return *CurrentService(); }
 
 std::unique_ptr<DialogService> SetDialogService(std::unique_ptr<DialogService> service) {
+  CurrentService();
   std::unique_ptr<DialogService> previous = std::move(CurrentService());
   CurrentService() = service ? std::move(service) : std::make_unique<ConsoleDialogService>();
   return previous;

@@ -6,18 +6,8 @@
 #include <vector>
 
 #include "framework/sysutils.h"
-#include "platform/win32/wintypes.h"
+#include "platform/win32/user32.h"
 
-constexpr UINT MB_OK = 0x00000000;
-constexpr UINT MB_OKCANCEL = 0x00000001;
-constexpr UINT MB_YESNO = 0x00000004;
-constexpr UINT MB_ICONERROR = 0x00000010;
-constexpr UINT MB_ICONWARNING = 0x00000030;
-constexpr UINT MB_ICONINFORMATION = 0x00000040;
-constexpr int IDOK = 1;
-constexpr int IDCANCEL = 2;
-constexpr int IDYES = 6;
-constexpr int IDNO = 7;
 
 struct OpenDialogRequest {
   AnsiString title;
@@ -45,6 +35,9 @@ class DialogService {
 DialogService& Dialogs();
 // Installs a service and returns the one it replaces.
 std::unique_ptr<DialogService> SetDialogService(std::unique_ptr<DialogService> service);
+
+// The dialogs shown to the user with Qt; the program installs it at start-up.
+std::unique_ptr<DialogService> MakeQtDialogService();
 
 // A plain message box with the application's title and an OK button.
 void ShowMessage(const AnsiString& text);

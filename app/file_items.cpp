@@ -1,0 +1,3 @@
+#include "app/file_items.h"
+
+TFileItems FileItems;

@@ -1,0 +1,28 @@
+// Sonvarra: start-up and shutdown of the program.
+#include <cstdlib>
+
+#include "app/main_window.h"
+#include "app/progress_dialog.h"
+#include "app/screenshots.h"
+#include "framework/dialogs.h"
+#include "framework/forms.h"
+#include "settings/settings_dialog.h"
+
+int main(int argc, char* argv[]) {
+  TApplication application(argc, argv);
+  try {
+    Application->Initialize();
+    SetDialogService(MakeQtDialogService());
+    Application->SetTitle("Sonvarra 1.0");
+    Application->CreateForm(Form1);  // its FormCreate runs before the dialogs exist
+    Application->CreateForm(Form2);
+    Application->CreateForm(Form3);
+    if (const char* folder = std::getenv("SONVARRA_SCREENSHOT_DIR")) ScheduleScreenshots(folder);
+    Application->Run();
+  } catch (const std::exception& error) {
+    // a window that cannot be built (its layout is broken) stops the program here
+    Application->ShowException(error);
+    return 1;
+  }
+  return 0;
+}

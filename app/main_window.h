@@ -1,0 +1,87 @@
+// The main window TForm1: source list, preview transport, output folder and format.
+#pragma once
+
+#include <memory>
+
+#include "engine/mpegconverter.h"
+#include "framework/comctrls.h"
+#include "framework/extctrls.h"
+#include "framework/forms.h"
+#include "framework/open_dialog.h"
+#include "framework/skin/scombobox.h"
+#include "framework/skin/sdirectoryedit.h"
+#include "framework/skin/skin_components.h"
+#include "framework/skin/slabel.h"
+#include "framework/skin/slistview.h"
+#include "framework/skin/sspeedbutton.h"
+#include "framework/skin/strackbar.h"
+#include "framework/stdctrls.h"
+
+// The one engine runner of the program, made by FormCreate and freed by FormDestroy.
+extern std::unique_ptr<Tmpegconverter> Converter;
+
+// The address that "Help" opens.
+inline constexpr const char* kProductPage = "https://www.sonvarra.com/";
+
+class TForm1 : public TForm {
+ public:
+  explicit TForm1(TComponent* owner);
+  ~TForm1() override;
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+
+  TsSkinManager* sSkinManager1 = nullptr;
+  TsSkinProvider* sSkinProvider1 = nullptr;
+  TsHintManager* sHintManager1 = nullptr;
+  TsSpeedButton* sSpeedButton4 = nullptr;
+  TsSpeedButton* sSpeedButton5 = nullptr;
+  TsSpeedButton* sSpeedButton6 = nullptr;
+  TsSpeedButton* sSpeedButton7 = nullptr;
+  TImage* Image1 = nullptr;
+  TsListView* sListView1 = nullptr;
+  TsSpeedButton* sSpeedButton1 = nullptr;
+  TsSpeedButton* sSpeedButton2 = nullptr;
+  TsSpeedButton* sSpeedButton3 = nullptr;
+  TsLabel* sLabel4 = nullptr;
+  TsSpeedButton* sSpeedButton9 = nullptr;
+  TsSpeedButton* sSpeedButton10 = nullptr;
+  TsSpeedButton* sSpeedButton11 = nullptr;
+  TsTrackBar* sTrackBar1 = nullptr;
+  TsSpeedButton* sSpeedButton12 = nullptr;
+  TsSpeedButton* sSpeedButton13 = nullptr;
+  TsSpeedButton* sSpeedButton14 = nullptr;
+  TsLabel* sLabel2 = nullptr;
+  TsLabel* sLabel3 = nullptr;
+  TsDirectoryEdit* sDirectoryEdit1 = nullptr;
+  TsLabel* sLabel1 = nullptr;
+  TsComboBox* sComboBox1 = nullptr;
+  TGroupBox* GroupBox3 = nullptr;
+  TLabel* Label5 = nullptr;
+  TProgressBar* ProgressBar1 = nullptr;
+  TOpenDialog* OpenDialog1 = nullptr;
+  TTimer* Timer1 = nullptr;
+  TTimer* Timer2 = nullptr;
+
+  void FormCreate(TObject* Sender);
+  void FormDestroy(TObject* Sender);
+  void sSpeedButton1Click(TObject* Sender);   // Add...
+  void sSpeedButton2Click(TObject* Sender);   // Delete
+  void sSpeedButton3Click(TObject* Sender);   // Clear
+  void sSpeedButton4Click(TObject* Sender);   // Start
+  void sSpeedButton5Click(TObject* Sender);   // Settings
+  void sSpeedButton6Click(TObject* Sender);   // Help
+  void sSpeedButton7Click(TObject* Sender);   // Exit
+  void sSpeedButton9Click(TObject* Sender);   // play / pause
+  void sSpeedButton10Click(TObject* Sender);  // stop
+  void sSpeedButton11Click(TObject* Sender);  // step back
+  void sSpeedButton12Click(TObject* Sender);  // step forward
+  void sSpeedButton13Click(TObject* Sender);  // Begin
+  void sSpeedButton14Click(TObject* Sender);  // End
+  void sTrackBar1UserChange(TObject* Sender);
+  void Timer1Timer(TObject* Sender);
+  void Timer2Timer(TObject* Sender);
+
+  void DeclarePublished(TPublishedTable& table) override;
+};
+
+extern TForm1* Form1;

@@ -1,0 +1,11 @@
+// The program's glyphs, picture and icon, drawn in code and registered under the names the window
+// layouts use (@GLYPH_START, ...).
+#pragma once
+
+#include <QImage>
+
+// Safe to call more than once.
+void RegisterProgramPictures();
+
+// The icon of the main window: 32 x 32 pixels in 16 colours, index 0 transparent.
+QImage MainIcon();

@@ -1,0 +1,116 @@
+// Colours, fonts and bitmaps of the framework, over Qt's.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <cstdint>
+#include <functional>
+
+#include "framework/sysutils.h"
+#include "platform/win32/wintypes.h"
+
+// "Bitmap image is not valid" and the other failures to read a picture.
+class EInvalidGraphic : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// 0x00BBGGRR, or a system colour: 0x80000000 | the system colour index.
+using TColor = std::int32_t;
+
+constexpr TColor clBlack = 0x000000;
+constexpr TColor clMaroon = 0x000080;
+constexpr TColor clGreen = 0x008000;
+constexpr TColor clNavy = 0x800000;
+constexpr TColor clGray = 0x808080;
+constexpr TColor clSilver = 0xC0C0C0;
+constexpr TColor clRed = 0x0000FF;
+constexpr TColor clLime = 0x00FF00;
+constexpr TColor clBlue = 0xFF0000;
+constexpr TColor clWhite = 0xFFFFFF;
+constexpr TColor clNone = 0x1FFFFFFF;
+constexpr TColor clDefault = 0x20000000;
+constexpr TColor clSystemColor = static_cast<TColor>(0x80000000);
+constexpr TColor clWindow = clSystemColor | 5;
+constexpr TColor clWindowText = clSystemColor | 8;
+constexpr TColor clBtnFace = clSystemColor | 15;
+constexpr TColor clHighlight = clSystemColor | 13;
+constexpr TColor clHighlightText = clSystemColor | 14;
+constexpr TColor clBtnShadow = clSystemColor | 16;
+constexpr TColor clGrayText = clSystemColor | 17;
+constexpr TColor clBtnText = clSystemColor | 18;
+constexpr TColor clBtnHighlight = clSystemColor | 20;
+constexpr TColor clInfoText = clSystemColor | 23;
+constexpr TColor clInfoBk = clSystemColor | 24;
+
+constexpr TColor RGB(int r, int g, int b) { return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16); }
+// System colours resolve to the built-in look's colours.
+TColor ColorToRGB(TColor color);
+QColor ToQColor(TColor color);
+TColor FromQColor(const QColor& color);
+
+enum class TFontStyle { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+constexpr int DEFAULT_CHARSET = 1;
+
+class TFont {
+ public:
+  TFont() = default;
+  TFont(const TFont&) = default;
+  TFont& operator=(const TFont&) = default;
+  bool operator==(const TFont&) const = default;
+
+  AnsiString Name = "MS Sans Serif";
+  // Negative: the character height in pixels without internal leading; positive: the cell height.
+  int Height = -11;
+  TColor Color = clWindowText;
+  int Style = 0;  // TFontStyle bits
+  int Charset = DEFAULT_CHARSET;
+
+  int Size() const;  // points at 96 pixels per inch
+  void SetSize(int points);
+  QFont ToQFont() const;
+};
+
+// A bitmap: 24 bits per pixel unless given otherwise. Transparent drawing leaves out the pixels of
+// the transparent colour, by default the colour of the bottom-left pixel.
+class TBitmap {
+ public:
+  TBitmap() = default;
+  explicit TBitmap(QImage image) : image_(std::move(image)) {}
+
+  int Width() const { return image_.width(); }
+  int Height() const { return image_.height(); }
+  bool Empty() const { return image_.isNull(); }
+  void SetSize(int width, int height);
+  const QImage& Image() const { return image_; }
+  void Assign(const QImage& image);
+  // A raw-data resource (BMP or PNG bytes) of the module, or a picture the program registered under
+  // that name (RegisterPicture). EResNotFound when there is neither.
+  void LoadFromResourceName(HINSTANCE instance, const AnsiString& name);
+
+  bool Transparent = false;
+  TColor TransparentColor() const;  // the bottom-left pixel's colour
+  // The bitmap as drawn: with the transparent colour cut out when Transparent is set.
+  QImage DrawnImage(bool transparent) const;
+
+ private:
+  QImage image_;
+};
+
+// A picture that a control shows.
+class TPicture {
+ public:
+  TBitmap& Bitmap() { return bitmap_; }
+  const TBitmap& Bitmap() const { return bitmap_; }
+  int Width() const { return bitmap_.Width(); }
+  int Height() const { return bitmap_.Height(); }
+
+ private:
+  TBitmap bitmap_;
+};
+
+// Pictures that the program draws itself, looked up by name like resources.
+using TPictureSource = std::function<QImage()>;
+void RegisterPicture(const AnsiString& name, TPictureSource source);
+bool FindPicture(const AnsiString& name, QImage& image);

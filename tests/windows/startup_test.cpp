@@ -1,0 +1,116 @@
+// Start-up and shutdown: the windows in order, the engine's work folder, the output folder kept in
+// "settings.ini", and the buttons of the shell.
+#include <QAbstractButton>
+#include <QTimer>
+#include <filesystem>
+
+#include "app/engine_deployment.h"
+#include "framework/classes.h"
+#include "platform/win32/profile.h"
+#include "tests/windows/program.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using test_support::ProgramTest;
+
+void Press(TControl* button) { static_cast<QAbstractButton*>(button->Widget())->click(); }
+
+std::string ResourceOne() {
+  TResourceStream stream(MainInstance(), 1, RT_RCDATA);
+  std::string bytes(static_cast<std::size_t>(stream.Size()), '\0');
+  stream.ReadBuffer(bytes.data(), static_cast<long>(bytes.size()));
+  return bytes;
+}
+
+TEST_F(ProgramTest, ExitSavesTheOutputFolderAndTheNextStartRestoresIt) {
+  Start();
+  EXPECT_FALSE(fs::exists(places.SettingsFile()));  // reading never creates it
+  EXPECT_EQ(Form1->sDirectoryEdit1->Text(), DefaultOutputFolder());
+  const std::string chosen = places.TempDir();
+  dialogs->directoryAnswers.push_back(chosen);
+  ASSERT_TRUE(Form1->sDirectoryEdit1->ChooseFolder());
+
+  QTimer::singleShot(0, [] { Press(Form1->sSpeedButton7); });
+  application->Run();  // ends when Exit closes the main window
+  EXPECT_TRUE(application->Terminated());
+  EXPECT_FALSE(Form1->Widget()->isVisible());
+  Stop();  // the windows go: FormDestroy writes the folder
+  EXPECT_EQ(Form1, nullptr);
+  char value[300] = {};
+  GetPrivateProfileStringA("SETTINGS", "PARAM_4", "", value, sizeof value, places.SettingsFile().c_str());
+  EXPECT_EQ(std::string(value), chosen);
+  EXPECT_EQ(Converter, nullptr);
+
+  Start();
+  EXPECT_EQ(Form1->sDirectoryEdit1->Text(), chosen);
+  EXPECT_NE(Converter, nullptr);
+}
+
+TEST_F(ProgramTest, FormCreateDeploysTheEngineOnlyWhenTheWorkFolderIsMissing) {
+  const fs::path engine = fs::path(WorkFolder()) / "nnn.exe";
+  ASSERT_FALSE(fs::exists(WorkFolder()));
+  Start();
+  ASSERT_TRUE(fs::exists(engine));
+  EXPECT_EQ(test_support::ReadFile(engine), ResourceOne());
+  EXPECT_EQ(EnginePath.back(), PathDelim);
+  EXPECT_EQ(EnginePath.find(' '), AnsiString::npos);
+  Stop();
+
+  fs::remove(engine);
+  Start();
+  EXPECT_FALSE(fs::exists(engine));  // an existing folder is taken as it is
+  EXPECT_TRUE(fs::is_directory(WorkFolder()));
+}
+
+TEST_F(ProgramTest, AFailingDeploymentIsShownAndTheProgramGoesOnWithTheDesignTimeFolder) {
+  // a Windows directory below a plain file cannot hold the work folder
+  test_support::WriteFile(places.Root() + "/blocker", "x");
+  places.Environment().Set("SONVARRA_WINDOWS_DIR", places.Root() + "/blocker/windows");
+  test_support::WriteFile(places.SettingsFile(), "[SETTINGS]\nPARAM_4=/kept/elsewhere\n");
+  Start();
+  ASSERT_EQ(dialogs->messages.size(), 1u);
+  EXPECT_EQ(dialogs->messages[0].text.rfind("Cannot create file \"", 0), 0u) << dialogs->messages[0].text;
+  EXPECT_EQ(dialogs->messages[0].caption, "Sonvarra 1.0");
+  EXPECT_EQ(Form1->sDirectoryEdit1->Text(), win32::DefaultRoot());  // the rest of FormCreate was skipped
+  ASSERT_NE(Form2, nullptr);
+  ASSERT_NE(Form3, nullptr);
+  EXPECT_EQ(application->MainForm(), Form1);
+}
+
+TEST_F(ProgramTest, SettingsShowsTheSettingsDialogModallyAndItsButtonsCloseIt) {
+  Start();
+  Form1->Show();
+  for (TsButton* (*which)() : {+[] { return Form2->sButton1; }, +[] { return Form2->sButton2; }}) {
+    bool wasModal = false;
+    QTimer::singleShot(0, [&] {
+      wasModal = Form2->Modal() && Form2->Widget()->isVisible();
+      Press(which());
+    });
+    Press(Form1->sSpeedButton5);  // returns once the dialog has closed
+    EXPECT_TRUE(wasModal);
+    EXPECT_FALSE(Form2->Visible());
+    EXPECT_FALSE(Form2->Widget()->isVisible());
+  }
+  EXPECT_TRUE(Form1->Visible());
+  EXPECT_FALSE(application->Terminated());
+}
+
+TEST_F(ProgramTest, TheWindowsAreCreatedInOrderAndOnlyTheMainOneIsShownByRun) {
+  Start();
+  EXPECT_EQ(application->MainForm(), Form1);
+  ASSERT_EQ(application->ComponentCount(), 3);
+  EXPECT_EQ(application->Components(0), Form1);
+  EXPECT_EQ(application->Components(1), Form2);
+  EXPECT_EQ(application->Components(2), Form3);
+  QTimer::singleShot(0, [this] {
+    EXPECT_TRUE(Form1->Widget()->isVisible());
+    EXPECT_FALSE(Form2->Visible());
+    EXPECT_FALSE(Form3->Visible());
+    Form1->Widget()->close();  // the close box
+  });
+  application->Run();
+  EXPECT_TRUE(application->Terminated());
+}
+
+}  // namespace
