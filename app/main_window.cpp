@@ -88,11 +88,8 @@ void TForm1::sSpeedButton6Click(TObject*) {
 
 void TForm1::sSpeedButton7Click(TObject*) { Close(); }
 
-// The source list, the batch and the preview fill these in.
-void TForm1::sSpeedButton1Click(TObject*) {}
-void TForm1::sSpeedButton2Click(TObject*) {}
-void TForm1::sSpeedButton3Click(TObject*) {}
-void TForm1::sSpeedButton4Click(TObject*) {}
+// The source list (source_list.cpp) and the batch (batch.cpp) live in files of their own; the
+// preview fills these in.
 void TForm1::sSpeedButton9Click(TObject*) {}
 void TForm1::sSpeedButton10Click(TObject*) {}
 void TForm1::sSpeedButton11Click(TObject*) {}
@@ -101,4 +98,3 @@ void TForm1::sSpeedButton13Click(TObject*) {}
 void TForm1::sSpeedButton14Click(TObject*) {}
 void TForm1::sTrackBar1UserChange(TObject*) {}
 void TForm1::Timer1Timer(TObject*) {}
-void TForm1::Timer2Timer(TObject*) {}

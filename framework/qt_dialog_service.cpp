@@ -10,6 +10,11 @@ namespace {
 
 QString Text(const AnsiString& text) { return QString::fromLocal8Bit(text.c_str()); }
 
+// Message texts break lines with CR, CR LF or LF, as the system's message boxes do.
+QString MessageText(const AnsiString& text) {
+  return Text(StringReplaceAll(StringReplaceAll(text, "\r\n", "\n"), "\r", "\n"));
+}
+
 // "description (patterns)" as Qt reads a name filter; a description that already ends with its
 // patterns in brackets is kept as it is.
 QString QtNameFilter(const TFilterEntry& entry) {
@@ -27,7 +32,7 @@ QString QtNameFilter(const TFilterEntry& entry) {
 class QtDialogService final : public DialogService {
  public:
   int MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags) override {
-    QMessageBox box(IconOf(flags), Text(caption), Text(text), QMessageBox::NoButton, QApplication::activeWindow());
+    QMessageBox box(IconOf(flags), Text(caption), MessageText(text), QMessageBox::NoButton, QApplication::activeWindow());
     switch (flags & MB_TYPEMASK) {
       case MB_OKCANCEL: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
       case MB_YESNO: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;

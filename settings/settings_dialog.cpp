@@ -1,5 +1,7 @@
 #include "settings/settings_dialog.h"
 
+#include "settings/settings_file.h"
+
 TForm2* Form2 = nullptr;
 
 TForm2::~TForm2() {
@@ -20,9 +22,18 @@ void TForm2::DeclarePublished(TPublishedTable& t) {
   t.Method("sButton2Click", this, &TForm2::sButton2Click);
 }
 
-// Loading and saving the selections comes with the settings file's dialog work.
-void TForm2::FormShow(TObject*) {}
+void TForm2::FormShow(TObject*) {
+  sComboBox1->SetItemIndex(ReadSettingIndex(kBitRateKey));
+  sComboBox2->SetItemIndex(ReadSettingIndex(kSampleRateKey));
+  sComboBox3->SetItemIndex(ReadSettingIndex(kChannelsKey));
+}
 
-void TForm2::sButton1Click(TObject*) { Close(); }
+// A refused write raises before Close, so the dialog stays open with the user's choice.
+void TForm2::sButton1Click(TObject*) {
+  WriteSettingIndex(kBitRateKey, sComboBox1->ItemIndex());
+  WriteSettingIndex(kSampleRateKey, sComboBox2->ItemIndex());
+  WriteSettingIndex(kChannelsKey, sComboBox3->ItemIndex());
+  Close();
+}
 
 void TForm2::sButton2Click(TObject*) { Close(); }

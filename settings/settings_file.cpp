@@ -12,6 +12,16 @@ AnsiString SettingsFileName() {
   return ExtractFilePath(AnsiString(buffer.data(), n)) + "settings.ini";
 }
 
+int ReadSettingIndex(const SettingKey& key) {
+  const int index = TIniFile(SettingsFileName()).ReadInteger(kSettingsSection, key.name, key.defaultIndex);
+  return index >= 0 && index < key.count ? index : key.defaultIndex;
+}
+
+void WriteSettingIndex(const SettingKey& key, int index) {
+  TIniFile ini(SettingsFileName());
+  ini.WriteInteger(kSettingsSection, key.name, index);
+}
+
 AnsiString DefaultOutputFolder() { return win32::DefaultRoot(); }
 
 AnsiString ReadOutputFolder() {

@@ -1,4 +1,5 @@
-// "settings.ini" beside the program's executable, section "SETTINGS".
+// "settings.ini" beside the program's executable, section "SETTINGS". Every call opens, uses and
+// closes the file; nothing is cached.
 #pragma once
 
 #include "framework/sysutils.h"
@@ -6,6 +7,22 @@
 inline constexpr const char* kSettingsSection = "SETTINGS";
 
 AnsiString SettingsFileName();
+
+// An audio setting: an index into one list of the settings dialog.
+struct SettingKey {
+  const char* name;
+  int defaultIndex;
+  int count;  // number of items in the dialog's list
+};
+inline constexpr SettingKey kBitRateKey{"PARAM_1", 8, 14};     // "128 kbps"
+inline constexpr SettingKey kSampleRateKey{"PARAM_2", 3, 5};   // "44100 Hz"
+inline constexpr SettingKey kChannelsKey{"PARAM_3", 1, 2};     // "Stereo (2)"
+
+// The stored index; the key's default when it is missing, not a whole number, or outside the
+// list (a hand-edited file), so that every reader gets an index its list holds.
+int ReadSettingIndex(const SettingKey& key);
+// Raises EIniFileException "Unable to write to %s" when the file cannot be written.
+void WriteSettingIndex(const SettingKey& key, int index);
 
 // PARAM_4: the output folder text of the main window, default "C:\" (the platform's drive root).
 AnsiString ReadOutputFolder();
