@@ -1,5 +1,174 @@
 // The batch: Start, the conversion queue and the progress tick.
+#include "app/batch_progress.h"
+#include "app/batch_report.h"
+#include "app/batch_state.h"
+#include "app/conversion_command.h"
+#include "app/file_items.h"
 #include "app/main_window.h"
+#include "app/output_naming.h"
+#include "app/output_placement.h"
+#include "app/progress_dialog.h"
+#include "framework/dialogs.h"
+#include "platform/win32/kernel32.h"
 
-void TForm1::sSpeedButton4Click(TObject*) {}
-void TForm1::Timer2Timer(TObject*) {}
+namespace {
+
+// A short clip converts in a fraction of a second; waiting for Timer2's next second would
+// make a batch of them mostly waiting.
+constexpr unsigned kEngineWatchMs = 10;
+
+void ShowFilePercent(int percent) {
+  Form3->sGauge1->SetProgress(percent);
+  Form3->sLabel2->SetCaption(IntToStr(percent) + "%");
+}
+
+void ShowTotalPercent(int percent) {
+  Form3->sGauge2->SetProgress(percent);
+  Form3->sLabel4->SetCaption(IntToStr(percent) + "%");
+}
+
+// Refuses, with a message, a batch whose output would have nowhere to go.
+bool PrepareOutputFolder(TsDirectoryEdit& edit) {
+  AnsiString folder = edit.Text();
+  if (folder.empty()) {
+    ShowMessage("Choose an output folder first.");
+    return false;
+  }
+  if (!IsPathDelimiter(folder.back())) {
+    folder += PathDelim;
+    edit.SetText(folder);
+  }
+  AnsiString failedLevel;
+  if (const DWORD error = CreateFolderPath(folder, failedLevel); error != ERROR_SUCCESS) {
+    // The system's words for a file in the way speak of creating a file, which confuses here.
+    const AnsiString reason = error == ERROR_ALREADY_EXISTS && FileExists(failedLevel)
+                                  ? "\"" + failedLevel + "\" is a file, not a folder."
+                                  : SysErrorMessage(error);
+    ShowMessage("The output folder \"" + folder + "\" cannot be created.\r\n" + reason +
+                "\r\nChoose another output folder.");
+    return false;
+  }
+  return true;
+}
+
+// The current file's engine has ended: its output goes to CurrentTarget, or its failure is noted.
+void PutOutputInPlace(const AnsiString& folder) {
+  const AnsiString ext = OutputFormatExt();
+  const AnsiString name = ExtractFileName(CurrentRun.Source);
+  const AnsiString& finished = CurrentRun.TemporaryFile;
+  if (Converter->ExitCode != 0 || !FileExists(finished)) {
+    const TFailedRun run{Converter->Output, Converter->ExitCode, CurrentRun.Source, CurrentRun.ShortSource,
+                         finished,          CurrentTarget,       ext};
+    BatchFailures.push_back({name, EngineFailureReason(run)});
+    DeleteFileA(finished.c_str());
+    return;
+  }
+  if (const DWORD error = MoveOutputIntoPlace(finished, CurrentRun.Source, folder, ext, CurrentTarget);
+      error != ERROR_SUCCESS) {
+    BatchFailures.push_back({name, MoveFailureReason(CurrentTarget, error)});
+    DeleteFileA(finished.c_str());
+  }
+}
+
+void EndBatch(TForm1& form) {
+  Converting = false;
+  form.Timer2->SetEnabled(false);
+  if (form.EngineWatch) form.EngineWatch->SetEnabled(false);
+  ShowFilePercent(100);
+  ShowTotalPercent(100);
+  FileItems.clear();
+  form.sLabel4->SetCaption("Added 0 file(s).");
+  ShowMessage(BatchSummary(BatchFailures, BatchFileCount));
+  Form3->Close();
+  form.Show();
+}
+
+}  // namespace
+
+void TForm1::sSpeedButton4Click(TObject*) {
+  CancelRequested = false;
+  sSpeedButton10Click(this);
+  if (!PrepareOutputFolder(*sDirectoryEdit1)) return;
+  Converting = true;
+  BatchFileCount = static_cast<int>(FileItems.size());
+  BatchFailures.clear();
+  Hide();
+  Form3->Show();
+  Timer2->SetEnabled(true);
+  if (!EngineWatch) {
+    EngineWatch = CreateComponent<TTimer>();
+    EngineWatch->SetEnabled(false);
+    EngineWatch->SetInterval(kEngineWatchMs);
+    EngineWatch->OnTimer = [this](TObject* sender) { EngineWatchTimer(sender); };
+  }
+  EngineWatch->SetEnabled(true);
+  Form3->sLabel1->SetCaption("Current Operation:");
+  ShowFilePercent(0);
+  ShowTotalPercent(0);
+  ConvertNext();
+}
+
+void TForm1::ConvertNext() {
+  TListItems& rows = sListView1->Items();
+  if (rows.Count() == 0) {
+    EndBatch(*this);
+    return;
+  }
+  const AnsiString source = FileItems.at(FileItems.size() - static_cast<std::size_t>(rows.Count())).SourcePath;
+  const TListItem& row = *rows.Item(0);
+  CurrentDuration = Tmpegconverter::TimeToSeconds(row.SubItem(1));
+  RangeBegin = Copy(row.SubItem(0), 1, 8);
+  RangeLength = row.SubItem(1);
+  rows.Delete(0);
+  if (!FileExists(source)) {
+    // Its name could not be shortened: on a command line it would fall apart into arguments
+    // that the engine takes for others.
+    BatchFailures.push_back({ExtractFileName(source), kSourceMissingReason});
+    ConvertNext();
+    return;
+  }
+  const AnsiString target = UniqueFileName(source, sDirectoryEdit1->Text(), OutputFormatExt());
+  CurrentRun.FilePercent = 0;
+  Form3->sLabel1->SetCaption("Converting \"" + ExtractFileName(source) + "\":");
+  ConvertFile(source);
+  CurrentTarget = target;
+}
+
+void TForm1::Timer2Timer(TObject*) {
+  if (CancelRequested) {
+    ConvertNext();
+    return;
+  }
+  Converter->ReadOutput();
+  try {
+    const int elapsed = Converter->GetTime();
+    if (CurrentDuration != 0) CurrentRun.FilePercent = FilePercentOf(elapsed, CurrentDuration);
+  } catch (const EConvertError&) {
+    // A report cut in two by the read: the file keeps the percentage shown last.
+  }
+  ShowFilePercent(CurrentRun.FilePercent);
+  const int fileCount = static_cast<int>(FileItems.size());
+  if (fileCount > 0) {
+    const int finished = fileCount - sListView1->Items().Count() - 1;
+    ShowTotalPercent(TotalPercentOf(CurrentRun.FilePercent, finished, fileCount));
+  }
+  if (Converter->Finished) {
+    PutOutputInPlace(sDirectoryEdit1->Text());
+    ShowFilePercent(0);
+    ConvertNext();
+  }
+}
+
+void TForm1::EngineWatchTimer(TObject* Sender) {
+  if (!Converting) return;
+  DWORD exitCode = STILL_ACTIVE;
+  // A cancel has killed the engine already; a failed query means there is none to wait for.
+  const bool ended = CancelRequested || !GetExitCodeProcess(Converter->ProcessInfo.hProcess, &exitCode) ||
+                     exitCode != STILL_ACTIVE;
+  if (!ended) return;
+  // Should the tick fail, the error box's own message loop must not run it again and again;
+  // Timer2 then carries the batch on alone.
+  EngineWatch->SetEnabled(false);
+  Timer2Timer(Sender);
+  if (Converting) EngineWatch->SetEnabled(true);
+}

@@ -66,6 +66,7 @@ void TForm1::DeclarePublished(TPublishedTable& t) {
   t.Method("sTrackBar1UserChange", this, &TForm1::sTrackBar1UserChange);
   t.Method("Timer1Timer", this, &TForm1::Timer1Timer);
   t.Method("Timer2Timer", this, &TForm1::Timer2Timer);
+  t.Method("ConvertNext", this, &TForm1::ConvertNext);
 }
 
 // Runs before the settings and progress dialogs exist.

@@ -80,6 +80,11 @@ class TForm1 : public TForm {
   void sTrackBar1UserChange(TObject* Sender);
   void Timer1Timer(TObject* Sender);
   void Timer2Timer(TObject* Sender);
+  // Takes the next row into the engine, or ends the batch when no row is left.
+  void ConvertNext();
+  // Looks at the engine between Timer2's ticks, so that a finished file is taken at once.
+  TTimer* EngineWatch = nullptr;
+  void EngineWatchTimer(TObject* Sender);
 
   void DeclarePublished(TPublishedTable& table) override;
 };

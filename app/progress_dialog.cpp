@@ -1,5 +1,10 @@
 #include "app/progress_dialog.h"
 
+#include "app/batch_state.h"
+#include "app/file_items.h"
+#include "app/main_window.h"
+#include "platform/win32/kernel32.h"
+
 TForm3* Form3 = nullptr;
 
 TForm3::~TForm3() {
@@ -18,6 +23,15 @@ void TForm3::DeclarePublished(TPublishedTable& t) {
   t.Method("FormCloseQuery", this, &TForm3::FormCloseQuery);
 }
 
-// The batch fills these in.
-void TForm3::sButton1Click(TObject*) {}
-void TForm3::FormCloseQuery(TObject*, bool&) {}
+// The rest of the batch goes; the next tick ends it.
+void TForm3::sButton1Click(TObject*) {
+  CancelRequested = true;
+  Form1->sListView1->Items().Clear();
+  FileItems.clear();
+  Converter->Terminate();
+  // What the killed engine had written is no result; left there, it could pass for one.
+  if (!CurrentRun.TemporaryFile.empty()) DeleteFileA(CurrentRun.TemporaryFile.c_str());
+}
+
+// Cancel is the only way out of a running batch.
+void TForm3::FormCloseQuery(TObject*, bool& CanClose) { CanClose = !Converting; }

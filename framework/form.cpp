@@ -38,7 +38,7 @@ TForm::TForm(TComponent* owner) : TWinControl(owner) {
   color_ = clBtnFace;
 }
 
-TForm::~TForm() = default;
+TForm::~TForm() { QObject::disconnect(focusConnection_); }
 
 void TForm::AfterConstruction() {
   ReadLayout(*this, UpperCase(ClassName()));
@@ -119,7 +119,7 @@ void TForm::ApplyWindowFlags() {
 void TForm::InitializeWidget() {
   ApplyWindowFlags();
   if (!icon_.Empty()) widget_->setWindowIcon(QIcon(QPixmap::fromImage(icon_.Image())));
-  QObject::connect(qApp, &QApplication::focusChanged, SignalContext(),
+  focusConnection_ = QObject::connect(qApp, &QApplication::focusChanged, SignalContext(),
                    [this](QWidget* previous, QWidget* current) { FocusChanged(previous, current); });
   initializing_ = true;  // a new window is shown by ApplyVisible once it is complete
   TWinControl::InitializeWidget();

@@ -85,6 +85,7 @@ class TForm : public TWinControl {
   void PlaceOnFirstShow();
   void FocusChanged(QWidget* previous, QWidget* current);
 
+  QMetaObject::Connection focusConnection_;  // dropped before the form is only a TWinControl
   TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
   int borderIcons_ = biSystemMenu | biMinimize | biMaximize;
   TPosition position_ = TPosition::poDesigned;

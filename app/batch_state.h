@@ -1,0 +1,30 @@
+// The state of the running batch, owned by the main window's unit.
+#pragma once
+
+#include <vector>
+
+#include "framework/sysutils.h"
+
+extern bool Converting;         // a batch runs; the progress dialog refuses to close meanwhile
+extern bool CancelRequested;    // Cancel was pressed; the next tick ends the batch
+extern int CurrentDuration;     // whole seconds of the range being converted
+extern AnsiString RangeBegin;   // "-ss" of the current file, a time code
+extern AnsiString RangeLength;  // "-t" of the current file, a time code
+extern AnsiString CurrentTarget;  // final path of the current file's output
+
+// The file being converted, as far as the final move and its report need it.
+struct TCurrentRun {
+  AnsiString Source;         // as listed
+  AnsiString ShortSource;    // as the engine was given it (and names it in its messages)
+  AnsiString TemporaryFile;  // where this run's engine writes
+  int FilePercent = 0;       // shown for the file; kept on a tick that cannot read the time
+};
+extern TCurrentRun CurrentRun;
+
+// A source that gave no output file, and why, in words for the user.
+struct TBatchFailure {
+  AnsiString FileName;
+  AnsiString Reason;
+};
+extern std::vector<TBatchFailure> BatchFailures;
+extern int BatchFileCount;  // files in the batch when it started

@@ -1,0 +1,34 @@
+#include "app/output_placement.h"
+
+#include "app/output_naming.h"
+#include "platform/win32/errors.h"
+#include "platform/win32/kernel32.h"
+
+DWORD CreateFolderPath(const AnsiString& folder, AnsiString& failedLevel) {
+  // Each level ends before a delimiter or at the end of the text.
+  for (std::size_t end = 1; end <= folder.size(); ++end) {
+    if (end < folder.size() && !IsPathDelimiter(folder[end])) continue;
+    if (IsPathDelimiter(folder[end - 1])) continue;  // doubled or trailing delimiter
+    const AnsiString level = folder.substr(0, end);
+    if (DirectoryExists(level)) continue;
+    if (!CreateDirectoryA(level.c_str(), nullptr) && !DirectoryExists(level)) {
+      failedLevel = level;
+      return GetLastError();
+    }
+  }
+  return ERROR_SUCCESS;
+}
+
+DWORD MoveOutputIntoPlace(const AnsiString& finished, const AnsiString& source, const AnsiString& folder,
+                          const AnsiString& extension, AnsiString& target) {
+  // Another copy of the program may keep taking the names we pick; after this many it has won.
+  constexpr int kAttempts = 100;
+  DWORD error = ERROR_SUCCESS;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    if (MoveFileA(finished.c_str(), target.c_str())) return ERROR_SUCCESS;
+    error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return error;
+    target = UniqueFileName(source, folder, extension);
+  }
+  return error;
+}

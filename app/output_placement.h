@@ -1,0 +1,15 @@
+// Putting the batch's output in place: the output folder and the final move of each file.
+#pragma once
+
+#include "framework/sysutils.h"
+
+// Creates the folder with every missing level. Returns ERROR_SUCCESS, or the system's error for
+// the level that could not be made, which failedLevel then names (a file in the way reads as
+// ERROR_ALREADY_EXISTS).
+DWORD CreateFolderPath(const AnsiString& folder, AnsiString& failedLevel);
+
+// Moves the finished file to target without replacing anything; when a file of that name has
+// appeared since it was chosen, to the next free name for the source (target then names it).
+// Returns ERROR_SUCCESS or the move's error.
+DWORD MoveOutputIntoPlace(const AnsiString& finished, const AnsiString& source, const AnsiString& folder,
+                          const AnsiString& extension, AnsiString& target);
