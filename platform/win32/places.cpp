@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/win32/command_line.h"
 #include "platform/win32/kernel32.h"
 
 namespace win32 {
@@ -51,13 +52,6 @@ std::string ConfiguredFolder(const char* variable, const char* xdgVariable, cons
     folder = (xdg.empty() ? HomeFolder() + xdgDefault : xdg) + "/sonvarra";
   }
   return WithoutTrailingDelimiter(folder);
-}
-
-bool IsCommandLineSafe(const std::string& path) {
-  for (unsigned char c : path) {
-    if (c <= ' ' || c >= 0x7F || c == '"') return false;
-  }
-  return true;
 }
 
 // A folder that only this user can reach: created if missing, refused if it is anything else.

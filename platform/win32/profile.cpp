@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/ascii.h"
 #include "platform/win32/errors.h"
 
 namespace {
@@ -32,14 +33,7 @@ std::string TrimBlanks(const std::string& s) {
   return s.substr(b, e - b);
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
+using win32::detail::SameNameIgnoringCase;
 
 std::optional<std::string> SectionName(const Line& line) {
   const std::string t = TrimBlanks(line.text);
@@ -113,7 +107,7 @@ bool Load(const char* fileName, IniFile& ini) {
 std::optional<std::pair<std::size_t, std::size_t>> FindSection(const IniFile& ini, const std::string& section) {
   for (std::size_t i = 0; i < ini.lines.size(); ++i) {
     std::optional<std::string> name = SectionName(ini.lines[i]);
-    if (!name || !SameName(*name, section)) continue;
+    if (!name || !SameNameIgnoringCase(*name, section)) continue;
     std::size_t end = i + 1;
     while (end < ini.lines.size() && !SectionName(ini.lines[end])) ++end;
     return std::make_pair(i, end);
@@ -125,7 +119,7 @@ std::optional<std::size_t> FindKey(const IniFile& ini, std::pair<std::size_t, st
                                    const std::string& key) {
   for (std::size_t i = range.first + 1; i < range.second; ++i) {
     std::optional<std::string> name = KeyName(ini.lines[i]);
-    if (name && SameName(*name, key)) return i;
+    if (name && SameNameIgnoringCase(*name, key)) return i;
   }
   return std::nullopt;
 }

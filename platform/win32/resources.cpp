@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/ascii.h"
 #include "platform/win32/errors.h"
 #include "platform/win32/kernel32.h"
 
@@ -20,13 +21,7 @@ std::mutex& RegistryMutex() {
   return mutex;
 }
 
-bool SameName(const char* a, const char* b) {
-  for (; *a && *b; ++a, ++b) {
-    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
-    if (upper(*a) != upper(*b)) return false;
-  }
-  return *a == *b;
-}
+using win32::detail::SameNameIgnoringCase;
 
 // "#12" names integer id 12; other strings are names.
 bool ParseIntegerName(LPCSTR name, WORD& id) {
@@ -70,7 +65,7 @@ HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
   const bool byId = ParseIntegerName(name, id);
   std::lock_guard lock(RegistryMutex());
   for (const win32::ModuleResource& entry : Registry()) {
-    const bool match = byId ? (entry.name == nullptr && entry.id == id) : (entry.name && SameName(entry.name, name));
+    const bool match = byId ? (entry.name == nullptr && entry.id == id) : (entry.name && SameNameIgnoringCase(entry.name, name));
     if (match) return reinterpret_cast<HRSRC>(const_cast<win32::ModuleResource*>(&entry));
   }
   SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);

@@ -8,17 +8,13 @@
 #include <string>
 #include <thread>
 
+#include "platform/win32/ascii.h"
+
 extern char** environ;
 
 namespace {
 
-bool SameText(const char* a, const char* b) {
-  for (; *a && *b; ++a, ++b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(*a) != lower(*b)) return false;
-  }
-  return *a == *b;
-}
+using win32::detail::SameNameIgnoringCase;
 
 HINSTANCE Result(UINT_PTR code) { return reinterpret_cast<HINSTANCE>(code); }
 
@@ -48,9 +44,9 @@ bool OpenWithDesktop(const std::string& target) {
 
 HINSTANCE WINAPI ShellExecuteA(HWND, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR, INT) {
   if (file == nullptr || *file == '\0') return Result(SE_ERR_FNF);
-  if (operation != nullptr && !SameText(operation, "open")) return Result(SE_ERR_NOASSOC);
+  if (operation != nullptr && !SameNameIgnoringCase(operation, "open")) return Result(SE_ERR_NOASSOC);
   // The system browser takes the address as its parameter; any other file is opened by type.
-  const bool browser = SameText(file, "iexplore") || SameText(file, "iexplore.exe");
+  const bool browser = SameNameIgnoringCase(file, "iexplore") || SameNameIgnoringCase(file, "iexplore.exe");
   const std::string target = browser ? (parameters ? parameters : "") : file;
   if (target.empty()) return Result(SE_ERR_FNF);
   return OpenWithDesktop(target) ? Result(42) : Result(SE_ERR_FNF);

@@ -12,19 +12,15 @@
 #include <cstring>
 #include <string>
 
+#include "platform/win32/command_line.h"
 #include "platform/win32/kernel32.h"
 #include "platform/win32/places.h"
 
 namespace {
 
-bool IsSafeCharacter(unsigned char c) { return c > ' ' && c < 0x7F && c != '"'; }
-
 bool NeedsAlias(const std::string& path) {
-  if (path.empty() || path.front() == '-') return true;  // a leading '-' would read as an option
-  for (unsigned char c : path) {
-    if (!IsSafeCharacter(c)) return true;
-  }
-  return false;
+  // a leading '-' would read as an option
+  return path.empty() || path.front() == '-' || !win32::IsCommandLineSafe(path);
 }
 
 std::string AbsolutePath(const std::string& path) {
@@ -49,7 +45,7 @@ std::string CleanName(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   for (char& c : name) {
-    if (!IsSafeCharacter(static_cast<unsigned char>(c)) || c == '\\') c = '_';
+    if (!win32::IsCommandLineSafe(static_cast<unsigned char>(c)) || c == '\\') c = '_';
   }
   if (name.size() > 40) name = name.substr(name.size() - 40);
   return name.empty() ? "root" : name;

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "platform/win32/ascii.h"
 #include "platform/win32/errors.h"
 #include "platform/win32/user32.h"
 #include "platform/win32/window_table.h"
@@ -19,15 +20,7 @@ struct WindowClass {
   WidgetFactory factory;
 };
 
-bool SameName(const std::string& a, const char* b) {
-  const std::size_t n = std::char_traits<char>::length(b);
-  if (a.size() != n) return false;
-  for (std::size_t i = 0; i < n; ++i) {
-    auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-    if (lower(static_cast<unsigned char>(a[i])) != lower(static_cast<unsigned char>(b[i]))) return false;
-  }
-  return true;
-}
+using win32::detail::SameNameIgnoringCase;
 
 // Everything here is reached from the GUI thread, except lookups by PostMessageA and IsWindow.
 struct Table {
@@ -38,7 +31,7 @@ struct Table {
   ULONG_PTR nextHandle = 0x10010;
 
   WindowClass* FindClass(const char* name) {
-    auto it = std::find_if(classes.begin(), classes.end(), [&](const WindowClass& c) { return SameName(c.name, name); });
+    auto it = std::find_if(classes.begin(), classes.end(), [&](const WindowClass& c) { return SameNameIgnoringCase(c.name, name); });
     return it == classes.end() ? nullptr : &*it;
   }
   HWND NewHandle() {
@@ -173,7 +166,7 @@ BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE) {
   Table& t = table();
   std::lock_guard lock(t.mutex);
   auto it = std::find_if(t.classes.begin(), t.classes.end(),
-                         [&](const WindowClass& c) { return className && SameName(c.name, className); });
+                         [&](const WindowClass& c) { return className && SameNameIgnoringCase(c.name, className); });
   if (it == t.classes.end()) {
     SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
     return FALSE;
