@@ -12,7 +12,7 @@ packages=(
   qt6-base-dev
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
   libsdl2-dev libjpeg62-turbo-dev
-  ffmpeg xvfb xauth
+  ffmpeg xvfb xauth ccache
 )
 
 missing=()
