@@ -23,6 +23,7 @@ constexpr SystemMessage kMessages[] = {
     {ERROR_NOT_ENOUGH_MEMORY, "Not enough storage is available to process this command."},
     {ERROR_BAD_FORMAT, "An attempt was made to load a program with an incorrect format."},
     {ERROR_NOT_SAME_DEVICE, "The system cannot move the file to a different disk drive."},
+    {ERROR_NO_MORE_FILES, "There are no more files."},
     {ERROR_WRITE_FAULT, "The system cannot write to the specified device."},
     {ERROR_READ_FAULT, "The system cannot read from the specified device."},
     {ERROR_SHARING_VIOLATION, "The process cannot access the file because it is being used by another process."},
