@@ -70,6 +70,21 @@ TEST(DeployEngine, AFileThatCannotBeWrittenRaisesTheCreationErrorAndLeavesNoFold
   EXPECT_EQ(EnginePath, "unchanged");
 }
 
+TEST(DeployEngine, AWorkFolderThatCannotTakeItsPlaceIsReportedWithWhereAndWhy) {
+  TempPlaces places;
+  test_support::WriteFile(places.WindowsDir() + "/wyl", "a file where the folder belongs");
+  try {
+    DeployEngine();
+    FAIL() << "expected EFCreateError";
+  } catch (const EFCreateError& e) {
+    EXPECT_EQ(e.Message(), "Cannot create the folder \"" + places.WindowsDir() +
+                               "/wyl/\" for the conversion engine. Cannot create a file when that file already exists.");
+  }
+  int entries = 0;
+  for (const auto& e : fs::directory_iterator(places.WindowsDir())) entries += e.path().filename() == "wyl" ? 1 : 100;
+  EXPECT_EQ(entries, 1) << "the files written for it are gone again";
+}
+
 TEST(ShortPathName, GivesTheLongFormWhenThereIsNoShortOne) {
   TempPlaces places;
   EXPECT_EQ(ShortPathName(places.HomeDir() + "/does not exist.avi"), places.HomeDir() + "/does not exist.avi");

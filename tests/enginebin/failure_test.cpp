@@ -263,7 +263,9 @@ TEST(Interruption, ATerminationEndsAWaitForAnInputThatNeverDelivers) {
     SCOPED_TRACE(writer ? "silent writer" : "no writer");
     const int held = writer ? ::open(fifo.c_str(), O_RDWR) : -1;
     ChildProcess engine(engine_command(mp3_command(fifo, output)));
-    std::this_thread::sleep_for(300ms);
+    for (int i = 0; i < 1000 && engine.running() && !engine.catches(SIGTERM); ++i)
+      std::this_thread::sleep_for(10ms);
+    std::this_thread::sleep_for(100ms);  // on to its wait for the input
     ASSERT_TRUE(engine.running()) << engine.output();
     engine.send_signal(SIGTERM);
     const auto deadline = std::chrono::steady_clock::now() + 3s;
