@@ -1,4 +1,6 @@
 // The batch: Start, the conversion queue and the progress tick.
+#include <algorithm>
+
 #include "app/batch_progress.h"
 #include "app/batch_report.h"
 #include "app/batch_state.h"
@@ -8,6 +10,7 @@
 #include "app/output_naming.h"
 #include "app/output_placement.h"
 #include "app/progress_dialog.h"
+#include "app/temporary_output.h"
 #include "framework/dialogs.h"
 #include "platform/win32/kernel32.h"
 
@@ -27,11 +30,27 @@ void ShowTotalPercent(int percent) {
   Form3->sLabel4->SetCaption(IntToStr(percent) + "%");
 }
 
-// Refuses, with a message, a batch whose output would have nowhere to go.
+// A folder text as long as a message can show.
+AnsiString Shown(const AnsiString& folder) {
+  constexpr std::size_t kLongest = 200;
+  return folder.size() <= kLongest ? folder : folder.substr(0, kLongest) + "...";
+}
+
+// Refuses, with a message, a batch whose output would have nowhere to go; creates nothing then.
 bool PrepareOutputFolder(TsDirectoryEdit& edit) {
   AnsiString folder = edit.Text();
   if (folder.empty()) {
     ShowMessage("Choose an output folder first.");
+    return false;
+  }
+  // Relative to wherever the program was started from, the files would land out of sight.
+  if (IsRelativePath(folder)) {
+    ShowMessage("The output folder \"" + Shown(folder) + "\" is not a full path.\r\nChoose another output folder.");
+    return false;
+  }
+  if (GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILENAME_EXCED_RANGE) {
+    ShowMessage("The output folder \"" + Shown(folder) + "\" is too long a name for the system.\r\n"
+                "Choose another output folder.");
     return false;
   }
   if (!IsPathDelimiter(folder.back())) {
@@ -70,15 +89,44 @@ void PutOutputInPlace(const AnsiString& folder) {
   }
 }
 
+// Refuses, with the batch's own advice, a sample rate the chosen format cannot have.
+bool CheckSampleRate() {
+  const AnsiString ext = OutputFormatExt();
+  const std::vector<int> rates = SupportedSampleRates(ext);
+  const AnsiString rate = StoredConversionSettings().SampleRate;
+  if (rates.empty() || std::find(rates.begin(), rates.end(), StrToIntDef(rate, 0)) != rates.end()) return true;
+  ShowMessage(SampleRateAdvice(ext, rate, rates));
+  return false;
+}
+
+// After a cancel, the list holds what was not converted: the current file first, each with the
+// range marked for it.
+void ListUnconverted(TForm1& form) {
+  TListItems& rows = form.sListView1->Items();
+  const std::size_t left = static_cast<std::size_t>(rows.Count()) + 1;
+  FileItems.erase(FileItems.begin(), FileItems.end() - static_cast<std::ptrdiff_t>(std::min(left, FileItems.size())));
+  TListItem* row = rows.Insert(0);
+  row->SetCaption(CurrentRun.Caption);
+  row->AddSubItem(CurrentRun.RangeText);
+  row->AddSubItem(CurrentRun.LengthText);
+}
+
 void EndBatch(TForm1& form) {
   Converting = false;
   form.Timer2->SetEnabled(false);
   if (form.EngineWatch) form.EngineWatch->SetEnabled(false);
-  ShowFilePercent(100);
-  ShowTotalPercent(100);
-  FileItems.clear();
-  form.sLabel4->SetCaption("Added 0 file(s).");
-  ShowMessage(BatchSummary(BatchFailures, BatchFileCount));
+  if (CancelRequested) {
+    // The dialog keeps the progress it had reached.
+    const int left = form.sListView1->Items().Count();
+    form.sLabel4->SetCaption(AddedFilesText(left));
+    ShowMessage(CancelSummary(BatchFailures, BatchFileCount, left));
+  } else {
+    ShowFilePercent(100);
+    ShowTotalPercent(100);
+    FileItems.clear();
+    form.sLabel4->SetCaption(AddedFilesText(0));
+    ShowMessage(BatchSummary(BatchFailures, BatchFileCount));
+  }
   Form3->Close();
   form.Show();
 }
@@ -88,7 +136,7 @@ void EndBatch(TForm1& form) {
 void TForm1::sSpeedButton4Click(TObject*) {
   CancelRequested = false;
   sSpeedButton10Click(this);
-  if (!PrepareOutputFolder(*sDirectoryEdit1)) return;
+  if (!CheckSampleRate() || !PrepareOutputFolder(*sDirectoryEdit1)) return;
   Converting = true;
   BatchFileCount = static_cast<int>(FileItems.size());
   BatchFailures.clear();
@@ -119,6 +167,9 @@ void TForm1::ConvertNext() {
   CurrentDuration = Tmpegconverter::TimeToSeconds(row.SubItem(1));
   RangeBegin = Copy(row.SubItem(0), 1, 8);
   RangeLength = row.SubItem(1);
+  CurrentRun.Caption = row.Caption();
+  CurrentRun.RangeText = row.SubItem(0);
+  CurrentRun.LengthText = row.SubItem(1);
   rows.Delete(0);
   if (!FileExists(source)) {
     // Its name could not be shortened: on a command line it would fall apart into arguments
@@ -136,7 +187,8 @@ void TForm1::ConvertNext() {
 
 void TForm1::Timer2Timer(TObject*) {
   if (CancelRequested) {
-    ConvertNext();
+    ListUnconverted(*this);
+    EndBatch(*this);
     return;
   }
   Converter->ReadOutput();

@@ -63,8 +63,14 @@ std::optional<AnsiString> UnsupportedRateAdvice(const AnsiString& line, const An
     rates.push_back(value);
     at = comma + 1;
   }
-  return UpperCase(extension) + " files cannot have a sample rate of " + rate + " Hz. Choose " + JoinedRates(rates) +
-         " Hz in Settings.";
+  return SampleRateAdvice(extension, rate, rates);
+}
+
+AnsiString FailureList(const std::vector<TBatchFailure>& failures, int fileCount) {
+  AnsiString text = IntToStr(static_cast<long long>(failures.size())) + " of " + IntToStr(fileCount) +
+                    (fileCount == 1 ? " file" : " files") + " could not be converted:";
+  for (const TBatchFailure& failure : failures) text += "\r\n" + failure.FileName + ": " + failure.Reason;
+  return text;
 }
 
 }  // namespace
@@ -92,11 +98,23 @@ AnsiString MoveFailureReason(const AnsiString& target, DWORD error) {
   return "The converted file could not be saved as " + target + ": " + SysErrorMessage(error);
 }
 
+AnsiString SampleRateAdvice(const AnsiString& extension, const AnsiString& rate, std::vector<int> rates) {
+  return UpperCase(extension) + " files cannot have a sample rate of " + rate + " Hz. Choose " + JoinedRates(rates) +
+         " Hz in Settings.";
+}
+
 AnsiString BatchSummary(const std::vector<TBatchFailure>& failures, int fileCount) {
   AnsiString text = "Done.";
-  if (failures.empty()) return text;
-  text += "\r\n\r\n" + IntToStr(static_cast<long long>(failures.size())) + " of " + IntToStr(fileCount) +
-          (fileCount == 1 ? " file" : " files") + " could not be converted:";
-  for (const TBatchFailure& failure : failures) text += "\r\n" + failure.FileName + ": " + failure.Reason;
+  if (!failures.empty()) text += "\r\n\r\n" + FailureList(failures, fileCount);
+  return text;
+}
+
+AnsiString CancelSummary(const std::vector<TBatchFailure>& failures, int fileCount, int left) {
+  const int converted = fileCount - left - static_cast<int>(failures.size());
+  AnsiString text = "The batch was cancelled. " + IntToStr(converted) + " of " + IntToStr(fileCount) +
+                    (fileCount == 1 ? " file was" : " files were") + " converted.";
+  if (left == 1) text += "\r\nThe file not converted is listed again.";
+  if (left > 1) text += "\r\nThe " + IntToStr(left) + " files not converted are listed again.";
+  if (!failures.empty()) text += "\r\n\r\n" + FailureList(failures, fileCount);
   return text;
 }

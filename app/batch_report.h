@@ -24,5 +24,12 @@ inline constexpr const char* kSourceMissingReason = "The file cannot be found; i
 // The reason for a converted file that could not be moved into the output folder.
 AnsiString MoveFailureReason(const AnsiString& target, DWORD error);
 
+// "AC3 files cannot have a sample rate of 16000 Hz. Choose 32000, 44100 or 48000 Hz in Settings."
+AnsiString SampleRateAdvice(const AnsiString& extension, const AnsiString& rate, std::vector<int> rates);
+
 // "Done.", followed by a list of the files that failed when there are any.
 AnsiString BatchSummary(const std::vector<TBatchFailure>& failures, int fileCount);
+
+// What a cancelled batch did: how many files it converted, that those not converted (left of
+// them) are listed again, and which files failed before the cancel.
+AnsiString CancelSummary(const std::vector<TBatchFailure>& failures, int fileCount, int left);

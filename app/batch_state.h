@@ -18,6 +18,8 @@ struct TCurrentRun {
   AnsiString ShortSource;    // as the engine was given it (and names it in its messages)
   AnsiString TemporaryFile;  // where this run's engine writes
   int FilePercent = 0;       // shown for the file; kept on a tick that cannot read the time
+  // Its row as it was listed, to be listed again when the batch is cancelled.
+  AnsiString Caption, RangeText, LengthText;
 };
 extern TCurrentRun CurrentRun;
 

@@ -37,6 +37,11 @@ TConversionSettings StoredConversionSettings() {
   return settings;
 }
 
+std::vector<int> SupportedSampleRates(const AnsiString& ext) {
+  if (ext == "ac3") return {32000, 44100, 48000};  // AC-3 knows no lower rates
+  return {};
+}
+
 AnsiString ConversionCommandLine(const AnsiString& shortSource, const AnsiString& ext,
                                  const TConversionSettings& settings, const AnsiString& rangeBegin,
                                  const AnsiString& rangeLength, const AnsiString& output) {
@@ -52,7 +57,7 @@ void ConvertFile(const AnsiString& source) {
   CurrentRun.ShortSource = ShortPathName(source);
   CurrentRun.TemporaryFile = TemporaryOutputFile(ext);
   // A file left by a cancelled or failed run must never pass for this run's output.
-  DeleteFileA(CurrentRun.TemporaryFile.c_str());
+  RemoveTemporaryFiles();
   Converter->Run(ConversionCommandLine(CurrentRun.ShortSource, ext, settings, RangeBegin, RangeLength,
                                        CurrentRun.TemporaryFile));
 }

@@ -1,6 +1,8 @@
 // The engine command line of one batch file.
 #pragma once
 
+#include <vector>
+
 #include "framework/skin/scombobox.h"
 #include "framework/sysutils.h"
 
@@ -22,6 +24,9 @@ struct TConversionSettings {
 // lists.
 TConversionSettings StoredConversionSettings();
 
+// The sample rates (Hz) that files of the format can have; empty when every listed rate serves.
+std::vector<int> SupportedSampleRates(const AnsiString& ext);
+
 // EnginePath + "nnn.exe -y -i <source> -bitexact -acodec <ext> -ac <channels> -ar <rate>
 // -vol 256  -ab <kbps> -f <ext> -ss <begin> -t <length> <output>"; every path short and unquoted.
 AnsiString ConversionCommandLine(const AnsiString& shortSource, const AnsiString& ext,
@@ -29,5 +34,5 @@ AnsiString ConversionCommandLine(const AnsiString& shortSource, const AnsiString
                                  const AnsiString& rangeLength, const AnsiString& output);
 
 // Starts the engine on the source's range (RangeBegin, RangeLength) into this process's temporary
-// file, after removing whatever an earlier run left there; CurrentRun names both.
+// file, after removing whatever earlier runs left there; CurrentRun names both.
 void ConvertFile(const AnsiString& source);

@@ -83,7 +83,16 @@ void DeployEngine() {
     }
     const AnsiString stagingFolder = staging.substr(0, staging.size() - 1);
     const AnsiString workFolder = folder.substr(0, folder.size() - 1);
-    if (!MoveFileA(stagingFolder.c_str(), workFolder.c_str())) RemoveFolder(staging);  // another copy won
+    if (!MoveFileA(stagingFolder.c_str(), workFolder.c_str())) {
+      const DWORD reason = GetLastError();
+      RemoveFolder(staging);
+      // Another copy starting at the same time may have put its complete folder there first;
+      // anything else would leave every engine start to fail without a word on why.
+      if (!DirectoryExists(folder)) {
+        throw EFCreateError(Format("Cannot create the folder \"%s\" for the conversion engine. %s", folder.c_str(),
+                                   SysErrorMessage(reason).c_str()));
+      }
+    }
   }
   EnginePath = ShortPathName(folder);
 }

@@ -14,3 +14,6 @@ struct TFileItem {
 using TFileItems = std::vector<TFileItem>;
 
 extern TFileItems FileItems;
+
+// The main window's count label: "Added 3 file(s).".
+AnsiString AddedFilesText(int rows);

@@ -2,6 +2,8 @@
 
 #include "app/engine_deployment.h"
 #include "app/pictures.h"
+#include "app/temporary_output.h"
+#include "app/termination_request.h"
 #include "platform/win32/shell32.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_file.h"
@@ -72,11 +74,18 @@ void TForm1::DeclarePublished(TPublishedTable& t) {
 // Runs before the settings and progress dialogs exist.
 void TForm1::FormCreate(TObject*) {
   Converter = std::make_unique<Tmpegconverter>();
+  RemoveAbandonedTemporaryFiles();
+  CloseOnTerminationRequest(Handle());
   DeployEngine();
   sDirectoryEdit1->SetText(ReadOutputFolder());
 }
 
 void TForm1::FormDestroy(TObject*) {
+  StopClosingOnTerminationRequest();
+  // The program can end during a batch (its main window closed, a termination request, Halt):
+  // the engine must not run on, nor its file stay behind.
+  if (Converter) Converter->Terminate();
+  RemoveTemporaryFiles();
   WriteOutputFolder(sDirectoryEdit1->Text());
   Converter.reset();
 }

@@ -1,9 +1,8 @@
 #include "app/progress_dialog.h"
 
 #include "app/batch_state.h"
-#include "app/file_items.h"
 #include "app/main_window.h"
-#include "platform/win32/kernel32.h"
+#include "app/temporary_output.h"
 
 TForm3* Form3 = nullptr;
 
@@ -23,14 +22,13 @@ void TForm3::DeclarePublished(TPublishedTable& t) {
   t.Method("FormCloseQuery", this, &TForm3::FormCloseQuery);
 }
 
-// The rest of the batch goes; the next tick ends it.
+// The engine stops; the next tick ends the batch, listing again what was not converted.
 void TForm3::sButton1Click(TObject*) {
+  if (CancelRequested || !Converting) return;
   CancelRequested = true;
-  Form1->sListView1->Items().Clear();
-  FileItems.clear();
   Converter->Terminate();
   // What the killed engine had written is no result; left there, it could pass for one.
-  if (!CurrentRun.TemporaryFile.empty()) DeleteFileA(CurrentRun.TemporaryFile.c_str());
+  RemoveTemporaryFiles();
 }
 
 // Cancel is the only way out of a running batch.

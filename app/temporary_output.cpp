@@ -4,7 +4,60 @@
 #include "platform/win32/kernel32.h"
 #include "platform/win32/places.h"
 
+namespace {
+
+constexpr const char* kPrefix = "wyl-";
+
+bool IsRunning(DWORD processId) {
+  const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+  if (process == nullptr) return GetLastError() != ERROR_INVALID_PARAMETER;  // not ours to look at: running
+  const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+  CloseHandle(process);
+  return running;
+}
+
+// The process id in "wyl-<id>.<anything>"; 0 for any other name.
+DWORD OwnerOf(const AnsiString& name) {
+  const std::size_t dot = name.find('.');
+  if (name.rfind(kPrefix, 0) != 0 || dot == AnsiString::npos || dot == 4 || dot > 14) return 0;
+  DWORD id = 0;
+  for (std::size_t i = 4; i < dot; ++i) {
+    if (name[i] < '0' || name[i] > '9') return 0;
+    id = id * 10 + static_cast<DWORD>(name[i] - '0');
+  }
+  return id;
+}
+
+// Removes the files of the temporary root whose owner the test accepts.
+template <class Test>
+void RemoveFilesOf(Test owned) {
+  const AnsiString folder = win32::TemporaryRoot();
+  WIN32_FIND_DATAA found{};
+  const HANDLE search = FindFirstFileA((folder + kPrefix + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const AnsiString name = found.cFileName;
+    const DWORD owner = OwnerOf(name);
+    if (owner != 0 && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && owned(owner))
+      DeleteFileA((folder + name).c_str());
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+}  // namespace
+
 AnsiString TemporaryOutputFile(const AnsiString& extension) {
   const AnsiString folder = ShortPathName(win32::TemporaryRoot());
-  return folder + "wyl-" + IntToStr(GetCurrentProcessId()) + "." + extension;
+  return folder + kPrefix + IntToStr(GetCurrentProcessId()) + "." + extension;
+}
+
+void RemoveTemporaryFiles() {
+  const DWORD self = GetCurrentProcessId();
+  RemoveFilesOf([self](DWORD owner) { return owner == self; });
+}
+
+void RemoveAbandonedTemporaryFiles() {
+  const DWORD self = GetCurrentProcessId();
+  RemoveFilesOf([self](DWORD owner) { return owner != self && !IsRunning(owner); });
+  win32::RemoveAbandonedAliases();
 }

@@ -6,3 +6,12 @@
 
 // Short form of the temporary root + "wyl-<process id>." + extension, ready for a command line.
 AnsiString TemporaryOutputFile(const AnsiString& extension);
+
+// Removes every temporary file of this copy: whole or partial outputs of its engine runs (the
+// engine writes beside the name it was given, under names that begin with it). Only while no
+// engine of this copy runs.
+void RemoveTemporaryFiles();
+
+// Removes what copies of the program that no longer run left behind: their temporary files and
+// their short-name aliases. Those of a running copy stay.
+void RemoveAbandonedTemporaryFiles();

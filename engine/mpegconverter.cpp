@@ -23,6 +23,7 @@ void Tmpegconverter::Run(const AnsiString& commandLine) {
   // A run that ended normally is never terminated; its handles are released here instead.
   CloseRunHandles();
   Finished = false;
+  ReportTimedOut = false;
   Output.clear();
   LastChunk.clear();
 
@@ -72,6 +73,7 @@ void Tmpegconverter::ReadOutput() {
       // carry on as if it had ended without a report.
       TerminateProcess(ProcessInfo.hProcess, 0);
       Finished = true;
+      ReportTimedOut = true;
       return;
     }
     WaitForOutputOrExit(kPollPauseMs);

@@ -18,13 +18,16 @@ class Tmpegconverter {
   // Collects what the engine has written (once more when its end is first seen, never after that).
   // Returns once the output holds "Duration: " or
   // "Unknown format", or the engine has ended (Finished), or ReportTimeoutMs have passed without
-  // either, in which case the engine is killed and counts as ended.
+  // either, in which case the engine is killed, counts as ended, and ReportTimedOut is set.
   void ReadOutput();
   // Kills the engine and closes the handles of the run; Finished becomes true.
   void Terminate();
 
   void ParseOutput(bool wantDuration, bool wantTime, AnsiString& duration, AnsiString& elapsed) const;
   AnsiString GetDuration() const;
+  // Whether the input report gives a length above zero but below one second ("00:00:00.5"),
+  // which GetDuration's whole seconds cannot tell from no length at all.
+  bool ReportsLengthBelowOneSecond() const;
   int GetTime() const;  // EConvertError when the elapsed text is not a number
   static int TimeToSeconds(const AnsiString& timeCode);  // EConvertError on a non-numeric part
 
@@ -43,6 +46,8 @@ class Tmpegconverter {
   AnsiString Output;
   // How long ReadOutput waits for a report from an engine that keeps running.
   DWORD ReportTimeoutMs = 30000;
+  // The engine of the last Run gave neither report nor end within ReportTimeoutMs.
+  bool ReportTimedOut = false;
 
  private:
   void CloseRunHandles();

@@ -34,6 +34,13 @@ AnsiString Tmpegconverter::GetDuration() const {
   return duration;
 }
 
+bool Tmpegconverter::ReportsLengthBelowOneSecond() const {
+  const int p = Pos("Duration: ", Output);
+  if (p == 0) return false;
+  const AnsiString length = Copy(Output, p + 10, 10);  // HH:MM:SS.t
+  return length.size() == 10 && length.compare(0, 9, "00:00:00.") == 0 && length[9] >= '1' && length[9] <= '9';
+}
+
 int Tmpegconverter::GetTime() const {
   AnsiString duration, elapsed;
   ParseOutput(false, true, duration, elapsed);

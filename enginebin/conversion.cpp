@@ -117,7 +117,7 @@ class AudioConversion {
   bool read_and_convert() {
     for (;;) {
       if (interruption_requested())
-        throw EngineError("The conversion of '" + input_name_ + "' was interrupted");
+        throw EngineError(interruption_text(input_name_));
       if (samples_accepted_ >= sample_limit_)
         return false;
       const int result = av_read_frame(&input_, packet_.get());

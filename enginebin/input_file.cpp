@@ -2,14 +2,22 @@
 
 #include "console.h"
 #include "engine_error.h"
+#include "interruption.h"
 
 namespace enginebin {
 
 std::string file_url(const std::string& path) { return "file:" + path; }
 
 InputContextPtr open_input(const std::string& path) {
-  AVFormatContext* opened = nullptr;
+  AVFormatContext* opened = avformat_alloc_context();
+  if (opened == nullptr)
+    throw EngineError("Could not open input file '" + path + "' (out of memory)");
+  // An input that never delivers (a pipe without a writer, a stalled mount) must not outlast a
+  // termination request.
+  opened->interrupt_callback = interrupt_callback();
   const int open_result = avformat_open_input(&opened, file_url(path).c_str(), nullptr, nullptr);
+  if (interruption_requested())
+    throw EngineError(interruption_text(path));
   if (open_result < 0) {
     std::string text = path + ": Unknown format";
     if (open_result != AVERROR_INVALIDDATA)
@@ -17,7 +25,10 @@ InputContextPtr open_input(const std::string& path) {
     throw UnreadableInput(text);
   }
   InputContextPtr input(opened);
-  if (const int info_result = avformat_find_stream_info(input.get(), nullptr); info_result < 0)
+  const int info_result = avformat_find_stream_info(input.get(), nullptr);
+  if (interruption_requested())
+    throw EngineError(interruption_text(path));
+  if (info_result < 0)
     throw UnreadableInput(path + ": Unknown format\n" +
                           describe_failure("Could not read the stream parameters of", path,
                                            info_result));

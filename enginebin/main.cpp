@@ -2,8 +2,9 @@
 //
 // The program that starts it reads its console output: the input report ("  Duration: ...")
 // as soon as the input's headers are read, then the progress reports. The exit code is 0 only
-// when the whole requested range was written and the file closed; after any failure nothing
-// is left at the output path.
+// when the whole requested range was written and the file closed. The output is written under a
+// temporary name beside the output path and renamed only then, so after any failure the output
+// path holds what it held before.
 
 #include "command_line.h"
 #include "console.h"
@@ -46,7 +47,6 @@ void convert(const CommandLine& line, OutputFileGuard& guard) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  install_interruption_handlers();
   // Library warnings would only interleave with the reports the runner reads.
   av_log_set_level(AV_LOG_ERROR);
 
@@ -68,18 +68,17 @@ int main(int argc, char** argv) {
     return kFailure;
   }
 
-  // With -y whatever is at the output path is to be replaced, so a failure must not leave it
-  // there either: a stale file would pass for this run's result. The input itself is exempt.
-  OutputFileGuard guard(line.output);
-  if (line.overwrite && !line.output.empty() && !same_file(*line.input, line.output))
-    guard.arm();
+  const std::string interrupted = interruption_text(*line.input) + "\n";
+  install_interruption_handlers(interrupted);
 
+  OutputFileGuard guard(line.output);
   try {
     convert(line, guard);
-    guard.keep();
+    guard.keep(line.overwrite);
     return 0;
   } catch (const std::exception& error) {
-    write_console(std::string(error.what()) + "\n");
+    // A library call cut short by the request reports that in its own words.
+    write_console(interruption_requested() ? interrupted : std::string(error.what()) + "\n");
     return kFailure;
   }
 }

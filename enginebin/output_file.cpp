@@ -2,6 +2,7 @@
 
 #include "engine_error.h"
 #include "input_file.h"
+#include "interruption.h"
 #include "output_file_guard.h"
 #include "output_settings.h"
 
@@ -24,8 +25,9 @@ OutputFile::OutputFile(const OutputSettings& settings, const AVCodecContext& enc
            "Could not set up the audio stream of", settings.path);
   stream_->time_base = encoder.time_base;
 
-  guard.arm();
-  check_av(avio_open(&context_->pb, file_url(settings.path).c_str(), AVIO_FLAG_WRITE),
+  const std::string& file = guard.create();
+  const AVIOInterruptCB interrupt = interrupt_callback();
+  check_av(avio_open2(&context_->pb, file_url(file).c_str(), AVIO_FLAG_WRITE, &interrupt, nullptr),
            "Could not create the output file", settings.path);
   check_written(avformat_write_header(context_.get(), nullptr));
 }

@@ -12,12 +12,13 @@ class OutputFileGuard;
 
 class OutputFile {
  public:
-  // Creates the file and writes its header. The guard is armed before the file is created.
+  // Creates the file (through the guard, which names it) and writes its header.
   OutputFile(const OutputSettings& settings, const AVCodecContext& encoder,
              OutputFileGuard& guard);
 
   void write(AVPacket& packet, AVRational encoder_time_base);
-  // Writes the trailer and closes the file; only then is the output complete.
+  // Writes the trailer and closes the file; only then is the output complete (and the guard may
+  // give it its final name).
   void finish();
 
   // Bytes in the file so far.

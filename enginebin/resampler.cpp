@@ -6,6 +6,7 @@
 extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
+#include <libavutil/samplefmt.h>
 }
 
 namespace enginebin {
@@ -73,8 +74,13 @@ void Resampler::run(const uint8_t** input, int sample_count, const Sink& sink) {
       check_av(swr_convert(context_.get(), buffer_->extended_data, buffer_capacity_, input,
                            sample_count),
                "Could not convert", "the decoded audio");
-  if (converted > 0)
-    sink(buffer_->extended_data, converted);
+  if (converted <= 0)
+    return;
+  // A gain of 0 on the mixing matrix leaves the volume as it is; silence is what was asked for.
+  if (gain_ == 0.0)
+    av_samples_set_silence(buffer_->extended_data, 0, converted, output_layout_.nb_channels,
+                           output_format_);
+  sink(buffer_->extended_data, converted);
 }
 
 void Resampler::convert(const AVFrame& frame, int first_sample, const Sink& sink) {

@@ -15,15 +15,18 @@ TApplication::TApplication(int& argc, char** argv) : TComponent(nullptr) {
   if (!QCoreApplication::instance()) ownApplication_ = std::make_unique<QApplication>(argc, argv);
   Application = this;
   SetExceptionReporter([this](TObject* sender, std::exception_ptr error) { Report(sender, error); });
+  SetHaltProcedure([this] { HaltShutdown(); });
 }
 
 TApplication::TApplication() : TComponent(nullptr) {
   if (!QCoreApplication::instance()) throw EInvalidOperation("The Qt application must exist first");
   Application = this;
   SetExceptionReporter([this](TObject* sender, std::exception_ptr error) { Report(sender, error); });
+  SetHaltProcedure([this] { HaltShutdown(); });
 }
 
 TApplication::~TApplication() {
+  SetHaltProcedure(nullptr);
   DestroyComponents();  // the forms go while the application is whole
   if (handle_) DestroyWindow(handle_);
   // Widgets of destroyed windows wait for deletion in the event queue.
@@ -33,6 +36,17 @@ TApplication::~TApplication() {
 }
 
 void TApplication::BeforeDestruction() {}
+
+// Halt ends the process from wherever it is called, so the windows go now, as at the end of Run:
+// hidden first, then destroyed with their OnDestroy.
+void TApplication::HaltShutdown() {
+  Terminate();
+  for (int i = 0; i < ComponentCount(); ++i)
+    if (auto* form = dynamic_cast<TForm*>(Components(i))) form->Hide();
+  DestroyComponents();
+  if (handle_) DestroyWindow(handle_);
+  handle_ = nullptr;
+}
 
 void TApplication::Initialize() {
   if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) app->setQuitOnLastWindowClosed(false);

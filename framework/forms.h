@@ -165,6 +165,7 @@ class TApplication : public TComponent {
 
  private:
   void Report(TObject* sender, std::exception_ptr error);
+  void HaltShutdown();
 
   std::unique_ptr<QApplication> ownApplication_;
   AnsiString title_;

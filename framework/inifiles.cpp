@@ -18,10 +18,14 @@ bool HasOuterQuotes(const AnsiString& value) {
 }  // namespace
 
 AnsiString TIniFile::ReadString(const AnsiString& section, const AnsiString& key, const AnsiString& defaultValue) const {
+  // A value that fills the buffer may have been cut (a deep folder, say): read it again with more room.
   std::vector<char> buffer(2048);
-  const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(), buffer.data(),
-                                           static_cast<DWORD>(buffer.size()), fileName_.c_str());
-  return AnsiString(buffer.data(), n);
+  for (;;) {
+    const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(), buffer.data(),
+                                             static_cast<DWORD>(buffer.size()), fileName_.c_str());
+    if (n + 1 < buffer.size()) return AnsiString(buffer.data(), n);
+    buffer.resize(buffer.size() * 2);
+  }
 }
 
 int TIniFile::ReadInteger(const AnsiString& section, const AnsiString& key, int defaultValue) const {

@@ -1,5 +1,7 @@
 #include <QFontMetrics>
 #include <QLabel>
+#include <QRegularExpression>
+#include <algorithm>
 
 #include "framework/layout_value.h"
 #include "framework/stdctrls.h"
@@ -29,13 +31,27 @@ void TLabel::SetTransparent(bool value) {
   ApplyColor();
 }
 
-int TLabel::TextWidth() const {
-  return QFontMetrics(font_.ToQFont()).horizontalAdvance(QString::fromLocal8Bit(caption_.c_str()));
+namespace {
+
+QStringList Lines(const AnsiString& text) {
+  return QString::fromLocal8Bit(StringReplaceAll(text, "\r\n", "\n").c_str()).split(QRegularExpression("[\r\n]"));
 }
 
+}  // namespace
+
+int TLabel::TextWidth() const {
+  const QFontMetrics metrics(font_.ToQFont());
+  int width = 0;
+  for (const QString& line : Lines(caption_)) width = std::max(width, metrics.horizontalAdvance(line));
+  return width;
+}
+
+// A text of several lines gets the height of all of them; one line keeps the label's height.
 void TLabel::AdjustBounds() {
   if (!autoSize_ || Loading()) return;
-  SetBounds(left_, top_, TextWidth(), height_);
+  const int lines = static_cast<int>(Lines(caption_).size());
+  const int height = lines > 1 ? lines * QFontMetrics(font_.ToQFont()).lineSpacing() : height_;
+  SetBounds(left_, top_, TextWidth(), height);
 }
 
 void TLabel::Loaded() {
@@ -51,7 +67,7 @@ QWidget* TLabel::CreateWidget(QWidget* parent) {
 }
 
 void TLabel::ApplyCaption() {
-  if (auto* label = qobject_cast<QLabel*>(widget_.data())) label->setText(QString::fromLocal8Bit(caption_.c_str()));
+  if (auto* label = qobject_cast<QLabel*>(widget_.data())) label->setText(Lines(caption_).join('\n'));
   ApplyAlignment();
 }
 

@@ -18,7 +18,8 @@ class TLabel : public TControl {
   void SetLayout(TTextLayout value);
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool value);
-  // The width the text needs in the label's font.
+  // The width the text needs in the label's font: that of its widest line. CR LF, CR and LF
+  // each break a line.
   int TextWidth() const;
 
   void SetLayoutProperty(const AnsiString& name, const TLayoutValue& value) override;

@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/errors.h"
@@ -107,7 +108,7 @@ bool IsPathDelimiter(char c) {
 #ifdef _WIN32
   return c == '\\' || c == '/' || c == ':';
 #else
-  return c == '/' || c == '\\';
+  return c == '/';
 #endif
 }
 
@@ -143,6 +144,16 @@ AnsiString IncludeTrailingPathDelimiter(const AnsiString& path) {
   return path + PathDelim;
 }
 
+bool IsRelativePath(const AnsiString& path) {
+#ifdef _WIN32
+  const bool fromDrive = path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+  const bool fromShare = path.size() >= 2 && (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/');
+  return !fromDrive && !fromShare;
+#else
+  return path.empty() || path[0] != '/';
+#endif
+}
+
 bool FileExists(const AnsiString& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -162,7 +173,20 @@ AnsiString SysErrorMessage(DWORD code) {
   return text.empty() ? Format("System error %u.", code) : text;
 }
 
+namespace {
+std::function<void()>& HaltProcedure() {
+  static std::function<void()> procedure;
+  return procedure;
+}
+}  // namespace
+
+void SetHaltProcedure(std::function<void()> procedure) { HaltProcedure() = std::move(procedure); }
+
 void Halt(int exitCode) {
+  // Taken out first: a Halt from within the shutdown itself ends the process at once.
+  if (std::function<void()> procedure = std::exchange(HaltProcedure(), nullptr)) procedure();
   std::fflush(nullptr);
-  std::exit(exitCode);
+  // Halt is called from deep inside handlers whose objects the shutdown has destroyed; the
+  // libraries' own static clean-up would run over them, so the process ends here.
+  std::_Exit(exitCode);
 }

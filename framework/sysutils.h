@@ -3,6 +3,7 @@
 // The program's own strings are 8-bit strings (AnsiString); positions in them count from 1.
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -84,7 +85,8 @@ AnsiString LowerCase(const AnsiString& text);
 bool SameText(const AnsiString& a, const AnsiString& b);  // ASCII case-insensitive
 AnsiString StringReplaceAll(const AnsiString& text, const AnsiString& from, const AnsiString& to);
 
-// Path names. Both '/' and '\' are delimiters (and ':' on Windows, the drive's).
+// Path names. On Windows '\', '/' and the drive's ':' are delimiters; elsewhere only '/' is, and
+// a backslash or colon is an ordinary character of a file name.
 constexpr char PathDelim =
 #ifdef _WIN32
     '\\';
@@ -96,11 +98,18 @@ AnsiString ExtractFileName(const AnsiString& path);   // what follows the last d
 AnsiString ExtractFilePath(const AnsiString& path);   // up to and including the last delimiter
 AnsiString ExtractFileExt(const AnsiString& path);    // from the last "." of the name, or empty
 AnsiString IncludeTrailingPathDelimiter(const AnsiString& path);
+// Whether the path is not given from the root (of a drive, a share or the file system) and so
+// depends on the current folder.
+bool IsRelativePath(const AnsiString& path);
 bool FileExists(const AnsiString& path);
 bool DirectoryExists(const AnsiString& path);
 
 // The system's message for an error code of GetLastError, without a trailing line break.
 AnsiString SysErrorMessage(DWORD code);
 
-// Ends the program at once with this exit code, as the framework's Halt does.
+// Ends the program with this exit code after its orderly shutdown: the procedure set by
+// SetHaltProcedure (the application's, which destroys its windows) runs first, then the
+// process ends without static destructors.
 [[noreturn]] void Halt(int exitCode);
+// Replaces the procedure that Halt runs before the process ends; an empty one for none.
+void SetHaltProcedure(std::function<void()> procedure);

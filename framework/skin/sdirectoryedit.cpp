@@ -61,16 +61,16 @@ void TsDirectoryEdit::InitializeWidget() {
   ApplyEditState();
 }
 
+// A folder chosen in the picker or stored in the settings may be longer than anyone would type;
+// cutting it would name another folder.
 void TsDirectoryEdit::SetText(const AnsiString& text) {
-  const AnsiString cut = maxLength_ > 0 && static_cast<int>(text.size()) > maxLength_ ? text.substr(0, maxLength_) : text;
-  if (cut == caption_) return;
-  SetCaption(cut);
+  if (text == caption_) return;
+  SetCaption(text);
   if (OnChange) OnChange(this);
 }
 
 void TsDirectoryEdit::SetMaxLength(int length) {
   maxLength_ = std::max(length, 0);
-  if (maxLength_ > 0 && static_cast<int>(caption_.size()) > maxLength_) SetCaption(caption_.substr(0, maxLength_));
   ApplyEditState();
 }
 
@@ -90,12 +90,15 @@ void TsDirectoryEdit::ApplyEditState() {
   auto* widget = dynamic_cast<DirectoryEditWidget*>(widget_.data());
   if (!widget) return;
   widget->edit->setReadOnly(readOnly_);
-  widget->edit->setMaxLength(maxLength_ > 0 ? maxLength_ : 32767);
+  // The line edit would cut a longer text given to it.
+  const int limit = maxLength_ > 0 ? maxLength_ : 32767;
+  widget->edit->setMaxLength(std::max(limit, static_cast<int>(caption_.size())));
 }
 
 void TsDirectoryEdit::ApplyCaption() {
   TWinControl::ApplyCaption();
   if (auto* widget = dynamic_cast<DirectoryEditWidget*>(widget_.data())) {
+    ApplyEditState();
     widget->edit->setText(QString::fromLocal8Bit(caption_.c_str()));
     widget->edit->setCursorPosition(0);
   }

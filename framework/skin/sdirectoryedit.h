@@ -11,7 +11,7 @@ class TsDirectoryEdit : public TWinControl {
 
   TsSkinData& SkinData() { return skinData_; }
   const AnsiString& Text() const { return caption_; }
-  void SetText(const AnsiString& text);  // cut to MaxLength characters
+  void SetText(const AnsiString& text);  // kept whole: MaxLength limits only what can be typed
   int MaxLength() const { return maxLength_; }
   void SetMaxLength(int length);
   bool ReadOnly() const { return readOnly_; }

@@ -42,6 +42,14 @@ TListItem* TListItems::Add() {
   return items_.back().get();
 }
 
+TListItem* TListItems::Insert(int index) {
+  if (index < 0 || index > Count()) OutOfBounds(index);
+  items_.insert(items_.begin() + index, std::make_unique<TListItem>(*this));
+  if (view_.itemIndex_ >= index) ++view_.itemIndex_;
+  view_.ApplyRows();
+  return items_[static_cast<std::size_t>(index)].get();
+}
+
 TListItem* TListItems::Item(int index) const {
   if (index < 0 || index >= Count()) OutOfBounds(index);
   return items_[static_cast<std::size_t>(index)].get();

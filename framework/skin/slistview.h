@@ -40,6 +40,8 @@ class TListItems {
   TListItems& operator=(const TListItems&) = delete;
 
   TListItem* Add();
+  // A new row before the row at index (at the end for Count()); EListError outside that range.
+  TListItem* Insert(int index);
   int Count() const { return static_cast<int>(items_.size()); }
   // EListError "List index out of bounds (%d)" outside the list.
   TListItem* Item(int index) const;

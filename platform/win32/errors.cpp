@@ -24,6 +24,7 @@ constexpr SystemMessage kMessages[] = {
     {14, "Not enough memory resources are available to complete this operation."},  // ERROR_OUTOFMEMORY
     {ERROR_BAD_FORMAT, "An attempt was made to load a program with an incorrect format."},
     {ERROR_NOT_SAME_DEVICE, "The system cannot move the file to a different disk drive."},
+    {ERROR_NO_MORE_FILES, "There are no more files."},
     {ERROR_WRITE_FAULT, "The system cannot write to the specified device."},
     {ERROR_READ_FAULT, "The system cannot read from the specified device."},
     {ERROR_SHARING_VIOLATION, "The process cannot access the file because it is being used by another process."},

@@ -73,6 +73,14 @@ std::mutex& ProcessMutex() {
 
 void RefreshProcessLocked(ProcessState& state) {
   if (state.reaped || state.pid <= 0) return;
+  if (state.foreign) {
+    // Not ours to wait for: it has ended once no process has its id any more.
+    if (kill(state.pid, 0) != 0 && errno == ESRCH) {
+      state.reaped = true;
+      state.exitCode = state.terminated ? state.terminateCode : 0;
+    }
+    return;
+  }
   int status = 0;
   const pid_t result = waitpid(state.pid, &status, WNOHANG);
   if (result == state.pid) {
@@ -86,6 +94,7 @@ void RefreshProcessLocked(ProcessState& state) {
 }
 
 void AbandonProcess(const std::shared_ptr<ProcessState>& state) {
+  if (state->foreign) return;  // another's child: its parent collects it
   std::lock_guard lock(ProcessMutex());
   RefreshProcessLocked(*state);
   if (!state->reaped) Abandoned().push_back(state);
@@ -108,6 +117,15 @@ int DescriptorOf(HANDLE handle) {
 }
 
 }  // namespace win32::detail
+
+BOOL WINAPI GetHandleInformation(HANDLE handle, LPDWORD flags) {
+  if (!win32::detail::LookupHandle(handle)) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (flags) *flags = 0;  // handles reach a child only as its standard handles, never by inheritance
+  return TRUE;
+}
 
 BOOL WINAPI CloseHandle(HANDLE handle) {
   using namespace win32::detail;

@@ -11,16 +11,18 @@
 
 namespace win32::detail {
 
-// A child process, shared by its process and thread handles. Guarded by ProcessMutex().
+// A child process, shared by its process and thread handles, or another process of the machine
+// that OpenProcess named (foreign: never waited for, only watched). Guarded by ProcessMutex().
 struct ProcessState {
   pid_t pid = -1;
+  bool foreign = false;
   bool reaped = false;
   DWORD exitCode = 259;  // STILL_ACTIVE until reaped
   bool terminated = false;  // TerminateProcess killed it; its code replaces the signal's
   DWORD terminateCode = 0;
 };
 
-enum class HandleKind { File, PipeRead, PipeWrite, Process, Thread };
+enum class HandleKind { File, PipeRead, PipeWrite, Process, Thread, Find };
 
 struct HandleObject {
   HandleKind kind = HandleKind::File;

@@ -52,6 +52,8 @@ constexpr DWORD WAIT_TIMEOUT = 258;
 constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 
 BOOL WINAPI CloseHandle(HANDLE handle);
+// FALSE with ERROR_INVALID_HANDLE for a handle that is not open; the flags are always 0.
+BOOL WINAPI GetHandleInformation(HANDLE handle, LPDWORD flags);
 
 // Processes. The command line is split by the Windows rules (CommandLineToArgvW) and the program
 // named by its first token is started directly, never through a shell. A token without a path
@@ -65,6 +67,13 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY
 // A process that died of a signal reports 128 + the signal number (never STILL_ACTIVE).
 BOOL WINAPI GetExitCodeProcess(HANDLE process, LPDWORD exitCode);
 BOOL WINAPI TerminateProcess(HANDLE process, UINT exitCode);
+constexpr DWORD PROCESS_TERMINATE = 0x0001;
+constexpr DWORD PROCESS_QUERY_LIMITED_INFORMATION = 0x1000;
+constexpr DWORD SYNCHRONIZE = 0x00100000;
+// Any running process of the machine by its id (not only a child): NULL with
+// ERROR_INVALID_PARAMETER when no process has that id. The handle tells when it has ended
+// (WaitForSingleObject, GetExitCodeProcess); the exit code of such a process reads 0.
+HANDLE WINAPI OpenProcess(DWORD desiredAccess, BOOL inheritHandle, DWORD processId);
 // Waits for a process handle to be signalled (the process has ended).
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 BOOL WINAPI PeekNamedPipe(HANDLE pipe, LPVOID buffer, DWORD bufferSize, LPDWORD bytesRead,
@@ -84,6 +93,8 @@ constexpr DWORD OPEN_ALWAYS = 4;
 constexpr DWORD TRUNCATE_EXISTING = 5;
 constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x00000001;
 constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x00000010;
+// Given to what is neither a file nor a folder: a device, a pipe (FIFO) or a socket.
+constexpr DWORD FILE_ATTRIBUTE_DEVICE = 0x00000040;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080;
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFF;
@@ -107,6 +118,40 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR pathName);
 // Never replaces an existing target. A file moves to another file system by copy and delete,
 // as Windows does; the target appears only once it is complete.
 BOOL WINAPI MoveFileA(LPCSTR existingFileName, LPCSTR newFileName);
+
+// Folder listings. The last component of the pattern may hold '*' (any characters) and '?' (one
+// character); names are compared by letter case, as this platform's file names are. "." and
+// ".." are listed too, as on Windows. No match: INVALID_HANDLE_VALUE with ERROR_FILE_NOT_FOUND;
+// FindNextFileA past the last name: FALSE with ERROR_NO_MORE_FILES.
+struct FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+};
+struct WIN32_FIND_DATAA {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD dwReserved0;
+  DWORD dwReserved1;
+  CHAR cFileName[MAX_PATH];
+  CHAR cAlternateFileName[14];
+};
+using LPWIN32_FIND_DATAA = WIN32_FIND_DATAA*;
+HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData);
+BOOL WINAPI FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA findData);
+BOOL WINAPI FindClose(HANDLE find);
+
+// Termination requests to the process (SIGINT as CTRL_C_EVENT, SIGTERM as CTRL_BREAK_EVENT) reach
+// the handlers on a thread of their own, as Windows delivers console control events: the last
+// added first, until one returns TRUE. When none does, the request ends the process as it would
+// without handlers. A NULL handler with add TRUE makes the process ignore CTRL_C_EVENT.
+constexpr DWORD CTRL_C_EVENT = 0;
+constexpr DWORD CTRL_BREAK_EVENT = 1;
+using PHANDLER_ROUTINE = BOOL(WINAPI*)(DWORD ctrlType);
+BOOL WINAPI SetConsoleCtrlHandler(PHANDLER_ROUTINE handler, BOOL add);
 
 // The Windows directory: the program's per-user data folder (created when first asked for).
 UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size);

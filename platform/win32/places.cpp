@@ -1,13 +1,16 @@
 // Fixed Windows locations mapped to per-user places, and the program's own module.
 #include "platform/win32/places.h"
 
+#include <dirent.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "platform/win32/command_line.h"
 #include "platform/win32/kernel32.h"
@@ -86,6 +89,38 @@ std::string AliasFolder() {
   const std::string shared = "/tmp/sonvarra-short-" + std::to_string(getuid());
   if (IsPrivateFolder(shared)) return shared;
   return "";
+}
+
+std::string ProcessAliasFolder() {
+  const std::string folder = AliasFolder();
+  if (folder.empty()) return "";
+  const std::string own = folder + "/" + std::to_string(getpid());
+  return IsPrivateFolder(own) ? own : "";
+}
+
+void RemoveAbandonedAliases() {
+  const std::string folder = AliasFolder();
+  DIR* dir = folder.empty() ? nullptr : opendir(folder.c_str());
+  if (dir == nullptr) return;
+  std::vector<std::string> abandoned;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos || name.size() > 9) continue;
+    const pid_t pid = static_cast<pid_t>(std::stol(name));
+    // EPERM: a process of another user has that id now; it may be a copy of ours.
+    if (pid > 0 && kill(pid, 0) != 0 && errno == ESRCH) abandoned.push_back(folder + "/" + name);
+  }
+  closedir(dir);
+  for (const std::string& path : abandoned) {
+    if (DIR* aliases = opendir(path.c_str())) {
+      while (const dirent* entry = readdir(aliases)) {
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+          unlink((path + "/" + entry->d_name).c_str());
+      }
+      closedir(aliases);
+    }
+    rmdir(path.c_str());
+  }
 }
 
 }  // namespace win32

@@ -26,4 +26,9 @@ std::string DefaultRoot();
 // Folder that holds the short-path aliases: a path without blanks or other characters that a
 // command line would split, owned by the user and private.
 std::string AliasFolder();
+// This process's own folder of aliases inside AliasFolder(), named by its process id; empty when
+// it cannot be made.
+std::string ProcessAliasFolder();
+// Removes the aliases of processes that no longer run (never those of a running one).
+void RemoveAbandonedAliases();
 }  // namespace win32

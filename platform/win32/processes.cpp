@@ -275,3 +275,16 @@ BOOL WINAPI PeekNamedPipe(HANDLE pipe, LPVOID buffer, DWORD bufferSize, LPDWORD 
 void WINAPI Sleep(DWORD milliseconds) { SleepMilliseconds(milliseconds); }
 
 DWORD WINAPI GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }
+
+HANDLE WINAPI OpenProcess(DWORD, BOOL, DWORD processId) {
+  const auto pid = static_cast<pid_t>(processId);
+  // EPERM: it exists, but belongs to another user.
+  if (pid <= 0 || (kill(pid, 0) != 0 && errno != EPERM)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  auto state = std::make_shared<ProcessState>();
+  state->pid = pid;
+  state->foreign = true;
+  return InsertHandle({HandleKind::Process, -1, state});
+}

@@ -1,8 +1,10 @@
 // GetShortPathNameA: a command-line-safe alias for any existing path.
 //
 // A path that a command line would not split or mangle is its own short form. Any other path gets
-// a symbolic link in the user's private alias folder, named from a hash of the full path plus a
-// cleaned copy of its last component (so the extension stays), and the alias is the short form.
+// a symbolic link in this process's folder of the user's private alias folder, named from a hash
+// of the full path plus a cleaned copy of its last component (so the extension stays), and the
+// alias is the short form. Each process keeps its own, so that what an ended one left can be told
+// from what a running one uses.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -86,7 +88,7 @@ DWORD WINAPI GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size) {
 
   std::string result = path;
   if (NeedsAlias(path)) {
-    const std::string folder = win32::AliasFolder();
+    const std::string folder = win32::ProcessAliasFolder();
     if (folder.empty()) {
       SetLastError(ERROR_ACCESS_DENIED);
       return 0;

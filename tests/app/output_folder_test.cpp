@@ -26,6 +26,15 @@ TEST(OutputFolderSetting, ComesBackUnchangedAndKeepsTheOtherKeys) {
             "[SETTINGS]\r\nPARAM_1=3\r\nPARAM_2=4\r\nPARAM_4=/media/other/\r\n[Mine]\r\nx=y\r\n");
 }
 
+TEST(OutputFolderSetting, AFolderOfAnyLengthTheSystemAllowsComesBackWhole) {
+  TempPlaces places;
+  std::string deep;
+  for (int level = 0; level < 15; ++level) deep += "/" + std::string(250, static_cast<char>('a' + level));
+  deep += "/";
+  WriteOutputFolder(deep);
+  EXPECT_EQ(ReadOutputFolder(), deep);
+}
+
 TEST(OutputFolderSetting, AnUnwritableFileRaisesTheIniError) {
   TempPlaces places;
   places.Environment().Set("SONVARRA_MODULE_PATH", places.Root() + "/gone/sonvarra");

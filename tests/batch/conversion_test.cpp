@@ -1,5 +1,7 @@
 // Whole batches with the real engine on generated clips: formats and settings, ranges, output
 // names and the output folder.
+#include <unistd.h>
+
 #include "app/conversion_command.h"
 #include "app/engine_deployment.h"
 #include "app/temporary_output.h"
@@ -108,9 +110,24 @@ TEST_F(BatchTest, StartMakesAMissingFolderAndHandEditedSettingsFallBackToTheDefa
   EXPECT_NE(Converter->CommandLine.find(" -ab 128 "), std::string::npos) << Converter->CommandLine;
 }
 
+TEST_F(BatchTest, AFolderLongerThanAnyoneWouldTypeIsUsedWholeAndKept) {
+  const std::string folder = places.HomeDir() + "/" + std::string(150, 'f') + "/" + std::string(150, 'o');
+  Form1->sDirectoryEdit1->SetText(folder);
+  List(Source(test_clip("clip.avi"), "clip.avi"));
+  EXPECT_EQ(RunBatch(), "Done.");
+  EXPECT_TRUE(inspect_audio(folder + "/clip.mp3").has_value());
+  EXPECT_EQ(Form1->sDirectoryEdit1->Text(), folder + "/");
+  Stop();
+  EXPECT_EQ(ReadOutputFolder(), folder + "/");
+  Start();  // for TearDown
+}
+
 TEST_F(BatchTest, StartRefusesAFolderItCannotMakeOrNoFolderAtAllAndLeavesTheListAlone) {
   test_support::WriteFile(places.HomeDir() + "/file", "x");
   List(Source(test_clip("clip.avi"), "clip.avi"));
+  const std::string relative = "sonvarra-relative-" + std::to_string(getpid());
+  std::string absurd = places.HomeDir();
+  while (absurd.size() < 1000000) absurd += "/a";
   struct Refusal {
     std::string folder, message;
   };
@@ -118,7 +135,10 @@ TEST_F(BatchTest, StartRefusesAFolderItCannotMakeOrNoFolderAtAllAndLeavesTheList
        {Refusal{places.HomeDir() + "/file/out/",
                 "The output folder \"" + places.HomeDir() + "/file/out/\" cannot be created.\r\n" +
                     "\"" + places.HomeDir() + "/file\" is a file, not a folder.\r\nChoose another output folder."},
-        Refusal{"", "Choose an output folder first."}}) {
+        Refusal{"", "Choose an output folder first."},
+        Refusal{relative + "/out", "The output folder \"" + relative + "/out\" is not a full path.\r\nChoose another output folder."},
+        Refusal{absurd, "The output folder \"" + absurd.substr(0, 200) +
+                            "...\" is too long a name for the system.\r\nChoose another output folder."}}) {
     SCOPED_TRACE(refusal.folder);
     dialogs->messages.clear();
     Form1->sDirectoryEdit1->SetText(refusal.folder);
@@ -132,6 +152,8 @@ TEST_F(BatchTest, StartRefusesAFolderItCannotMakeOrNoFolderAtAllAndLeavesTheList
     EXPECT_EQ(Form1->sListView1->Items().Count(), 1);
     EXPECT_EQ(FileItems.size(), 1u);
   }
+  EXPECT_FALSE(fs::exists(relative)) << "a folder was made where the program happened to run";
+  EXPECT_FALSE(fs::exists(places.HomeDir() + "/a"));
 }
 
 }  // namespace

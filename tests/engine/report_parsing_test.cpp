@@ -56,6 +56,18 @@ TEST(GetDuration, TakesTheFirstReportAndDropsTheTenths) {
   EXPECT_EQ(WithOutput("  Duration:  0:01:02\r\n")->GetDuration(), "0:01:02") << "blanks trimmed from both ends";
 }
 
+TEST(GetDuration, ALengthBelowOneSecondIsToldFromNoLengthAtAll) {
+  struct Case {
+    const char* output;
+    bool belowOneSecond;
+  };
+  for (const Case& c : {Case{"  Duration: 00:00:00.4, start: 0.000000", true}, Case{"  Duration: 00:00:00.0, start: 0", false},
+                        Case{"  Duration: 00:00:01.5, start: 0", false}, Case{"  Duration: N/A, start: 0", false},
+                        Case{"x.avi: Unknown format", false}, Case{"  Duration: 00:00:00.", false}}) {
+    EXPECT_EQ(WithOutput(c.output)->ReportsLengthBelowOneSecond(), c.belowOneSecond) << c.output;
+  }
+}
+
 TEST(GetTime, ReadsTheWholeSecondsOfTheLastProgressReport) {
   EXPECT_EQ(WithOutput("")->GetTime(), 0);
   EXPECT_EQ(WithOutput(kInputReport + Progress(3.0) + Progress(16.4))->GetTime(), 16);

@@ -11,15 +11,15 @@ namespace {
 std::string Stub(const std::string& script) { return std::string(SONVARRA_STUB_PROGRAM) + " " + script; }
 
 bool IsOpen(HANDLE handle) {
-  DWORD ignored = 0;
-  return GetExitCodeProcess(handle, &ignored) || PeekNamedPipe(handle, nullptr, 0, nullptr, &ignored, nullptr);
+  DWORD flags = 0;
+  return handle != nullptr && GetHandleInformation(handle, &flags);
 }
 
 struct Handles {
   HANDLE thread, process, read, write;
   explicit Handles(const Tmpegconverter& r)
       : thread(r.ProcessInfo.hThread), process(r.ProcessInfo.hProcess), read(r.ReadPipe), write(r.WritePipe) {}
-  int OpenCount() const { return IsOpen(thread) * 0 + IsOpen(process) + IsOpen(read) + IsOpen(write); }
+  int OpenCount() const { return IsOpen(thread) + IsOpen(process) + IsOpen(read) + IsOpen(write); }
 };
 
 }  // namespace
@@ -45,14 +45,19 @@ TEST(Runner, UnknownFormatAlsoEndsTheWaitWhileTheEngineRuns) {
   runner.Terminate();
 }
 
-TEST(Runner, AnEngineThatEndsSilentlyFinishesWithNoOutput) {
+TEST(Runner, AnEngineThatEndsSilentlyFinishesWithNoOutputAndTerminateStillClosesTheFourHandles) {
   Tmpegconverter runner;
   runner.Run(Stub("exit 1"));
   runner.ReadOutput();
   EXPECT_TRUE(runner.Finished);
   EXPECT_EQ(runner.Output, "");
   EXPECT_EQ(runner.ExitCode, 1u);
+  const Handles handles(runner);
+  ASSERT_EQ(handles.OpenCount(), 4) << "an ended run keeps its handles until Terminate or the next Run";
   runner.Terminate();
+  EXPECT_EQ(handles.OpenCount(), 0);
+  EXPECT_TRUE(runner.Finished);
+  EXPECT_EQ(runner.ExitCode, 1u) << "the kill of an ended engine changes nothing";
 }
 
 TEST(Runner, NulBytesBecomeBlanksAndNothingElseChanges) {
@@ -113,7 +118,7 @@ TEST(Runner, RunReleasesTheHandlesOfAnEndedRunAndStartsAfresh) {
   runner.ReadOutput();
   ASSERT_TRUE(runner.Finished);
   const Handles first(runner);
-  EXPECT_EQ(first.OpenCount(), 3);
+  EXPECT_EQ(first.OpenCount(), 4);
 
   runner.Run(Stub("out \"second  Duration: 00:00:02.0\" forever"));
   EXPECT_FALSE(runner.Finished);
@@ -129,11 +134,12 @@ TEST(Runner, TerminateClosesTheFourHandlesAndKeepsTheOutput) {
   runner.Run(Stub("out \"  Duration: 00:00:03.0\" forever"));
   runner.ReadOutput();
   const Handles handles(runner);
-  const HANDLE process = runner.ProcessInfo.hProcess;
+  ASSERT_EQ(handles.OpenCount(), 4);
+  const DWORD pid = runner.ProcessInfo.dwProcessId;
   runner.Terminate();
   EXPECT_TRUE(runner.Finished);
   EXPECT_EQ(handles.OpenCount(), 0);
-  EXPECT_FALSE(IsOpen(process));
+  EXPECT_EQ(OpenProcess(SYNCHRONIZE, FALSE, pid), nullptr) << "the engine was killed";
   EXPECT_EQ(runner.Output, "  Duration: 00:00:03.0");
   runner.Terminate();  // again, on closed handles: harmless
   runner.ReadOutput();
@@ -154,6 +160,7 @@ TEST(Runner, AnEngineThatNeverReportsNorEndsIsStoppedAfterTheBound) {
   runner.Run(Stub("out \"no report here\" forever"));
   runner.ReadOutput();
   EXPECT_TRUE(runner.Finished);
+  EXPECT_TRUE(runner.ReportTimedOut);
   EXPECT_EQ(runner.Output, "no report here");
   DWORD code = 0;
   GetExitCodeProcess(runner.ProcessInfo.hProcess, &code);

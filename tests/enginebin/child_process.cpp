@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
+#include <string>
 #include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
@@ -87,6 +89,15 @@ bool ChildProcess::running() {
 void ChildProcess::send_signal(int signal) {
   if (!reaped_)
     ::kill(pid_, signal);
+}
+
+bool ChildProcess::catches(int signal) const {
+  std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("SigCgt:", 0) == 0)
+      return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1)) & 1;
+  }
+  return false;
 }
 
 ProcessResult ChildProcess::wait() {

@@ -27,6 +27,8 @@ class ChildProcess {
   bool wait_for_output(std::string_view text, std::chrono::milliseconds timeout);
   bool running();
   void send_signal(int signal);
+  // Whether the child has a handler of its own for the signal (it is past its start-up then).
+  bool catches(int signal) const;
   // Reads the rest of the output and reaps the child.
   ProcessResult wait();
 

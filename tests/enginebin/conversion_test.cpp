@@ -124,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(PcmSources, SampleAccuracyTest, testing::Values("pcm.av
 TEST(Conversion, VolumeScalesTheSamples) {
   const std::string source = test_clip("pcm.avi");
   const std::vector<int16_t> original = decode_s16(source);
-  for (const int volume : {128, 512}) {
+  for (const int volume : {0, 128, 512}) {
     SCOPED_TRACE(volume);
     const std::string output = fresh_folder("volume") + "/out.wav";
     std::vector<std::string> command =

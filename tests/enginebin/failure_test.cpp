@@ -1,5 +1,5 @@
 // Conversions that cannot succeed: each must end with a message naming the file and the
-// reason, a non-zero exit code, no crash, and nothing left at the output path.
+// reason, a non-zero exit code, no crash, and the output path as it was before the run.
 
 #include "child_process.h"
 #include "media_inspection.h"
@@ -7,10 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace enginebin_test {
 namespace {
@@ -30,13 +36,33 @@ std::vector<std::string> two_minute_conversion(const std::string& output) {
   return command;
 }
 
+// Names in the folder of the output path, sorted.
+std::vector<std::string> files_beside(const std::string& output) {
+  std::vector<std::string> names;
+  std::error_code ignored;
+  for (const auto& entry : fs::directory_iterator(fs::path(output).parent_path(), ignored))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// before: what the output path held before the run, if anything.
 void expect_clean_failure(const ProcessResult& result, const std::string& named,
-                          const std::string& output) {
+                          const std::string& output,
+                          const std::optional<std::string>& before = std::nullopt) {
   EXPECT_EQ(result.signal, 0) << "the engine crashed:\n" << result.output;
   EXPECT_FALSE(has_sanitizer_report(result.output)) << result.output;
   EXPECT_NE(result.exit_code, 0) << result.output;
   EXPECT_NE(result.output.find(named), std::string::npos) << result.output;
-  EXPECT_FALSE(fs::exists(output)) << "a failed run left " << output;
+  if (before) {
+    std::ifstream file(output, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), *before)
+        << "a failed run changed " << output;
+  } else {
+    EXPECT_FALSE(fs::exists(output)) << "a failed run left " << output;
+  }
+  for (const std::string& name : files_beside(output))
+    EXPECT_EQ(name.find(".part"), std::string::npos) << "a failed run left " << name;
 }
 
 std::string last_line(const std::string& output) {
@@ -64,9 +90,9 @@ TEST(BadInput, EveryKindFailsCleanly) {
                                     test_clip("noaudio.avi"), truncated, missing}) {
     SCOPED_TRACE(source);
     const std::string output = folder + "/wyl.mp3";
-    // An older output must not survive a failed run either: it would pass for this one's.
-    std::ofstream(output) << "stale";
-    expect_clean_failure(run_engine(mp3_command(source, output)), source, output);
+    // Even with -y, a run that produces nothing must not destroy the file that was there.
+    std::ofstream(output) << "older";
+    expect_clean_failure(run_engine(mp3_command(source, output)), source, output, "older");
   }
 }
 
@@ -196,33 +222,59 @@ TEST(BadOptions, MalformedCommandLines) {
   }
 }
 
-TEST(Interruption, StoppedPolitelyLeavesNoFile) {
-  const std::string output = fresh_folder("terminated") + "/wyl.mp3";
-  // Without -y, so that removing the file rests on the engine having created it.
-  std::vector<std::string> command = two_minute_conversion(output);
-  command.erase(command.begin());
-  ChildProcess engine(engine_command(command));
-  ASSERT_TRUE(engine.wait_for_output("size=", 30s)) << engine.output();
-  engine.send_signal(SIGTERM);
-  const ProcessResult result = engine.wait();
-  expect_clean_failure(result, "long.wav", output);
+TEST(Interruption, StoppedPolitelyLeavesNoFileAndTheOlderOneAsItWas) {
+  const std::string folder = fresh_folder("terminated");
+  const std::string output = folder + "/wyl.mp3";
+  for (const int signal : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(signal);
+    std::ofstream(output) << "older";
+    ChildProcess engine(engine_command(two_minute_conversion(output)));
+    ASSERT_TRUE(engine.wait_for_output("size=", 30s)) << engine.output();
+    engine.send_signal(signal);
+    expect_clean_failure(engine.wait(), "long.wav", output, "older");
+  }
 }
 
-TEST(Interruption, KilledLeavesAtMostTheOutputFile) {
-  // A killed engine cannot clean up; the program removes the partial output itself, so nothing
-  // may appear anywhere else.
+TEST(Interruption, KilledNeverLeavesAFileUnderTheOutputName) {
+  // A killed engine cannot clean up: what it wrote stays under a name of its own beside the
+  // output, for the program to remove.
   const std::string folder = fresh_folder("killed");
   const std::string output = folder + "/wyl.mp3";
   ChildProcess engine(engine_command(two_minute_conversion(output)));
   ASSERT_TRUE(engine.wait_for_output("size=", 30s)) << engine.output();
+  EXPECT_FALSE(fs::exists(output)) << "the output took its name before it was complete";
   engine.send_signal(SIGKILL);
   engine.wait();
-  std::vector<std::string> left;
-  for (const auto& entry : fs::directory_iterator(folder))
-    left.push_back(entry.path().string());
-  EXPECT_LE(left.size(), 1u);
-  if (!left.empty()) {
-    EXPECT_EQ(left.front(), output);
+  EXPECT_FALSE(fs::exists(output));
+  const std::vector<std::string> left = files_beside(output);
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(left.front().rfind("wyl.mp3.", 0), 0u) << left.front();
+  EXPECT_EQ(fs::path(left.front()).extension(), ".part");
+}
+
+TEST(Interruption, ATerminationEndsAWaitForAnInputThatNeverDelivers) {
+  const std::string folder = fresh_folder("stalled");
+  const std::string fifo = folder + "/stalled.avi";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string output = folder + "/out/wyl.mp3";
+  fs::create_directories(fs::path(output).parent_path());
+  // Without a writer the engine waits in opening the input; with a silent one, in reading it.
+  for (const bool writer : {false, true}) {
+    SCOPED_TRACE(writer ? "silent writer" : "no writer");
+    const int held = writer ? ::open(fifo.c_str(), O_RDWR) : -1;
+    ChildProcess engine(engine_command(mp3_command(fifo, output)));
+    for (int i = 0; i < 1000 && engine.running() && !engine.catches(SIGTERM); ++i)
+      std::this_thread::sleep_for(10ms);
+    std::this_thread::sleep_for(100ms);  // on to its wait for the input
+    ASSERT_TRUE(engine.running()) << engine.output();
+    engine.send_signal(SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + 3s;
+    while (engine.running() && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(10ms);
+    ASSERT_FALSE(engine.running()) << "the engine did not stop";
+    expect_clean_failure(engine.wait(), "stalled.avi", output);
+    if (held >= 0)
+      ::close(held);
   }
 }
 

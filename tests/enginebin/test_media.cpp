@@ -56,6 +56,8 @@ std::vector<std::string> recipe(const std::string& name) {
     return join({kVideo, noise(), {"-t", "6", "-c:v", "mpeg4", "-c:a", "pcm_s16le"}});
   if (name == "pcm.mov")
     return join({kVideo, noise(), {"-t", "6", "-c:v", "mjpeg", "-c:a", "pcm_s16le"}});
+  if (name == "short.avi")
+    return join({kVideo, tone(44100, "stereo"), {"-t", "0.5", "-c:v", "mpeg4", "-c:a", "pcm_s16le"}});
   if (name == "long.wav")
     return join({tone(44100, "stereo"), {"-t", "120"}});
   if (name == "noaudio.avi")

@@ -10,6 +10,7 @@ namespace enginebin_test {
 //   clip.avi clip.mp4 clip.mkv clip.mov clip.flv clip.mpg clip.wmv clip.3gp  video with audio
 //     (clip.mkv carries 5.1 AC-3, the others mono or stereo in their container's usual codec)
 //   pcm.avi pcm.mov    noise as 16-bit PCM, stereo 44100 Hz: decoded exactly, for sample checks
+//   short.avi          half a second of video with audio
 //   long.wav           two minutes of audio, for runs that must last a while
 //   noaudio.avi        video only
 //   unknown.h264       a raw video stream, whose length cannot be known

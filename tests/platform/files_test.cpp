@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <utility>
+#include <vector>
 
 #include "platform/win32/kernel32.h"
 #include "tests/support/temp_places.h"
@@ -101,5 +104,39 @@ TEST(Files, CreateWriteReadAndAttributes) {
   EXPECT_FALSE(CreateDirectoryA((folder.str() + "/sub").c_str(), nullptr));
   EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
   EXPECT_FALSE(CreateDirectoryA((folder.str() + "/a/b").c_str(), nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
+TEST(FindFiles, ListsTheNamesThatMatchStarAndQuestionMarkAndNothingElseIsSpecial) {
+  TempFolder folder;
+  for (const char* name : {"[1]clip.mp3", "clip.mp3", "clip.mp3.Ab12Cd.part", "Clip.mp3", "noext"})
+    WriteFile(folder.path() / name, "x");
+  fs::create_directory(folder.path() / "sub.mp3");
+  mkfifo((folder.str() + "/pipe").c_str(), 0600);
+  auto find = [&](const std::string& pattern) {
+    std::vector<std::pair<std::string, DWORD>> found;
+    WIN32_FIND_DATAA data{};
+    const HANDLE search = FindFirstFileA((folder.str() + "/" + pattern).c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) return found;
+    do found.emplace_back(data.cFileName, data.dwFileAttributes);
+    while (FindNextFileA(search, &data));
+    EXPECT_EQ(GetLastError(), ERROR_NO_MORE_FILES);
+    EXPECT_TRUE(FindClose(search));
+    std::sort(found.begin(), found.end());
+    return found;
+  };
+  using Found = std::vector<std::pair<std::string, DWORD>>;
+  EXPECT_EQ(find("[1]*"), (Found{{"[1]clip.mp3", FILE_ATTRIBUTE_NORMAL}}));
+  EXPECT_EQ(find("clip.mp3*"), (Found{{"clip.mp3", FILE_ATTRIBUTE_NORMAL}, {"clip.mp3.Ab12Cd.part", FILE_ATTRIBUTE_NORMAL}}));
+  EXPECT_EQ(find("?lip.mp3"), (Found{{"Clip.mp3", FILE_ATTRIBUTE_NORMAL}, {"clip.mp3", FILE_ATTRIBUTE_NORMAL}}));
+  EXPECT_EQ(find("*.mp3").size(), 4u);  // the folder too
+  EXPECT_EQ(find("*.*").size(), 9u) << "every name, with \".\" and \"..\"";
+  EXPECT_EQ(find("pipe"), (Found{{"pipe", FILE_ATTRIBUTE_DEVICE}}));
+  EXPECT_EQ(GetFileAttributesA((folder.str() + "/pipe").c_str()), FILE_ATTRIBUTE_DEVICE);
+
+  WIN32_FIND_DATAA data{};
+  EXPECT_EQ(FindFirstFileA((folder.str() + "/nothing*").c_str(), &data), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(FindFirstFileA((folder.str() + "/missing/*").c_str(), &data), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
 }

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <mutex>
+#include <string>
+#include <vector>
 
 #include "process_helpers.h"
 #include "tests/support/temp_places.h"
@@ -84,4 +88,63 @@ TEST(Processes, AProgramNamedWithoutItsExeExtensionIsFound) {
   ASSERT_TRUE(child.started);
   child.WaitForExit();
   EXPECT_EQ(child.ReadAvailable(), "found");
+}
+
+TEST(Processes, OpenProcessSeesAnyRunningProcessAndTellsWhenItHasEnded) {
+  PipedChild child(StubCommand("forever"));
+  ASSERT_TRUE(child.started);
+  const HANDLE other = OpenProcess(SYNCHRONIZE, FALSE, child.info.dwProcessId);
+  ASSERT_NE(other, nullptr);
+  EXPECT_EQ(WaitForSingleObject(other, 0), WAIT_TIMEOUT);
+  DWORD flags = 99;
+  EXPECT_TRUE(GetHandleInformation(other, &flags));
+  EXPECT_EQ(flags, 0u);
+  TerminateProcess(child.info.hProcess, 0);  // the child's own handle collects it
+  EXPECT_EQ(WaitForSingleObject(other, 1000), WAIT_OBJECT_0);
+  EXPECT_TRUE(CloseHandle(other));
+  EXPECT_FALSE(GetHandleInformation(other, &flags));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(OpenProcess(SYNCHRONIZE, FALSE, child.info.dwProcessId), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+namespace {
+// Written by the handlers' thread.
+std::mutex callsMutex;
+std::vector<std::string> calls;
+void Called(const std::string& what) {
+  std::lock_guard lock(callsMutex);
+  calls.push_back(what);
+}
+std::vector<std::string> CallsSoFar(std::size_t expected) {
+  for (int i = 0; i < 1000; ++i) {
+    {
+      std::lock_guard lock(callsMutex);
+      if (calls.size() >= expected) return calls;
+    }
+    Sleep(2);
+  }
+  std::lock_guard lock(callsMutex);
+  return calls;
+}
+BOOL WINAPI Declines(DWORD event) {
+  Called("declines " + std::to_string(event));
+  return FALSE;
+}
+BOOL WINAPI Handles(DWORD event) {
+  Called("handles " + std::to_string(event));
+  return TRUE;
+}
+}  // namespace
+
+TEST(Processes, TerminationSignalsReachTheControlHandlersLastAddedFirst) {
+  ASSERT_TRUE(SetConsoleCtrlHandler(Handles, TRUE));
+  ASSERT_TRUE(SetConsoleCtrlHandler(Declines, TRUE));
+  kill(getpid(), SIGTERM);
+  ASSERT_EQ(CallsSoFar(2).size(), 2u);
+  kill(getpid(), SIGINT);
+  EXPECT_EQ(CallsSoFar(4), (std::vector<std::string>{"declines 1", "handles 1", "declines 0", "handles 0"}));
+  EXPECT_TRUE(SetConsoleCtrlHandler(Declines, FALSE));
+  EXPECT_TRUE(SetConsoleCtrlHandler(Handles, FALSE));
+  EXPECT_FALSE(SetConsoleCtrlHandler(Handles, FALSE));
 }

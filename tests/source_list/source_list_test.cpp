@@ -1,6 +1,13 @@
 // Add, Delete and Clear with the real engine probing generated media.
+#include <sys/stat.h>
+
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
+#include <QWindow>
+#include <QFontMetrics>
+#include <QLabel>
 #include <filesystem>
+#include <functional>
 
 #include "app/file_items.h"
 #include "test_media.h"
@@ -129,12 +136,86 @@ TEST_F(SourceListTest, ALengthTheEngineCannotTellEndsAddAtThatFile) {
 
 TEST_F(SourceListTest, CancellingTheDialogStillTidiesTheWindow) {
   Add({Copy("clip.avi", "a.avi"), Copy("clip.avi", "b.avi")});
+  // Left as nothing of Add would leave them, so that each rewrite shows.
   Form1->sListView1->SetItemIndex(0);
+  Form1->sLabel4->SetCaption("stale");
+  Form1->GroupBox3->Show();
   dialogs->openAnswers.push_back(std::nullopt);
   Click(Form1->sSpeedButton1);
   EXPECT_EQ(Form1->sLabel4->Caption(), "Added 2 file(s).");
   EXPECT_EQ(Form1->sListView1->ItemIndex(), 1);
   EXPECT_FALSE(Form1->GroupBox3->Visible());
+}
+
+// Records what a widget showed each time it was painted.
+class PaintLog final : public QObject {
+ public:
+  PaintLog(QWidget* widget, std::function<std::string()> shown) : shown_(std::move(shown)) {
+    widget->installEventFilter(this);
+  }
+  std::vector<std::string> seen;  // one entry per paint, repeats left out
+  int shows = 0;
+
+ private:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Show) ++shows;
+    if (event->type() == QEvent::Paint && (seen.empty() || seen.back() != shown_())) seen.push_back(shown_());
+    return false;
+  }
+  std::function<std::string()> shown_;
+};
+
+QWidget* ListViewport() { return static_cast<QAbstractScrollArea*>(Form1->sListView1->Widget())->viewport(); }
+
+TEST_F(SourceListTest, EachFileShowsWhileAddRunsAndOneFileNeverShowsTheProgressGroup) {
+  const AnsiString one = Copy("clip.avi", "one.avi"), two = Copy("clip.mp4", "two.mp4"), three = Copy("clip.mkv", "three.mkv");
+  ASSERT_TRUE(test_support::ProcessEventsUntil([] { return Form1->Widget()->windowHandle()->isExposed(); }));
+  PaintLog bar(Form1->ProgressBar1->Widget(), [] {
+    return std::string(Form1->GroupBox3->Visible() ? "shown " : "hidden ") + std::to_string(Form1->ProgressBar1->Position());
+  });
+  PaintLog label(Form1->Label5->Widget(), [] { return static_cast<QLabel*>(Form1->Label5->Widget())->text().toStdString(); });
+  PaintLog rows(ListViewport(), [] { return std::to_string(Form1->sListView1->Items().Count()); });
+  PaintLog group(Form1->GroupBox3->Widget(), [] { return std::string(); });
+  // What the dialog covered is painted before the first file is probed.
+  PaintLog window(Form1->sSpeedButton7->Widget(), [] { return std::string(Converter->CommandLine.empty() ? "before" : "after"); });
+
+  Add({one});
+  EXPECT_EQ(group.shows, 0) << "one file never shows the progress group";
+  Add({two, three, one});  // the last is listed already
+  EXPECT_EQ(group.shows, 1);
+  EXPECT_EQ(bar.seen, (std::vector<std::string>{"shown 0", "shown 1", "shown 2", "shown 3"}));
+  EXPECT_EQ(label.seen, (std::vector<std::string>{"Adding file:\n" + two, "Adding file:\n" + three, "Adding file:\n" + one}));
+  EXPECT_GE(Form1->Label5->Height(), 2 * QFontMetrics(Form1->Label5->Font().ToQFont()).lineSpacing())
+      << "both lines fit";
+  EXPECT_EQ(rows.seen, (std::vector<std::string>{"1", "2", "3"}));
+  ASSERT_FALSE(window.seen.empty());
+  EXPECT_EQ(window.seen.front(), "before");
+}
+
+TEST_F(SourceListTest, OnlyRegularFilesAreProbedAndOneThatDoesNotAnswerIsNamedSo) {
+  const AnsiString pipe = places.HomeDir() + "/pipe.avi";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const AnsiString stalled = Copy("clip.avi", "stalled.avi");
+  Add({pipe});
+  EXPECT_TRUE(Converter->CommandLine.empty()) << "the pipe was given to the engine";
+  test_support::ReplaceEngine("sleep 30");  // as an engine whose input lies on a stalled mount
+  Converter->ReportTimeoutMs = 200;
+  Add({stalled});
+  EXPECT_EQ(MessageTexts(),
+            (std::vector<AnsiString>{
+                "Fail in initializing file:\r" + pipe + "\r\rIt is not a file but a pipe or a device, which cannot be converted.",
+                "Fail in initializing file:\r" + stalled +
+                    "\r\rThe file did not answer; the drive or network share that holds it may not be responding."}));
+  EXPECT_EQ(Rows(), 0);
+}
+
+TEST_F(SourceListTest, AClipShorterThanASecondIsListedAndABackslashIsPartOfTheName) {
+  Add({Copy("short.avi", "short.avi"), Copy("clip.mp4", "back\\slash.mp4")});
+  EXPECT_TRUE(dialogs->messages.empty()) << dialogs->messages.front().text;
+  ASSERT_EQ(Rows(), 2);
+  EXPECT_EQ(Row(0)->SubItem(0), "00:00:00 - 00:00:01");
+  EXPECT_EQ(FileItems[0].DurationSeconds, 1);
+  EXPECT_EQ(Row(1)->Caption(), "back\\slash.mp4");
 }
 
 TEST_F(SourceListTest, DeleteRemovesTheSelectedRowAndItsEntryAndClearEmptiesBoth) {

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
+#include <string>
 
+#include "app/engine_deployment.h"
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
 #include "platform/win32/places.h"
@@ -16,6 +19,13 @@
 #include "tests/ui_support/scripted_dialogs.h"
 
 namespace test_support {
+
+// A stand-in engine: a shell script in place of the deployed "nnn.exe".
+inline void ReplaceEngine(const std::string& script) {
+  const std::filesystem::path engine = std::filesystem::path(WorkFolder()) / "nnn.exe";
+  WriteFile(engine, "#!/bin/sh\n" + script + "\n");
+  std::filesystem::permissions(engine, std::filesystem::perms::owner_all);
+}
 
 class ProgramTest : public testing::Test {
  protected:

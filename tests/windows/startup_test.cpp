@@ -2,9 +2,11 @@
 // "settings.ini", and the buttons of the shell.
 #include <QAbstractButton>
 #include <QTimer>
+#include <cstdlib>
 #include <filesystem>
 
 #include "app/engine_deployment.h"
+#include "app/file_items.h"
 #include "framework/classes.h"
 #include "platform/win32/profile.h"
 #include "tests/windows/program.h"
@@ -76,6 +78,34 @@ TEST_F(ProgramTest, AFailingDeploymentIsShownAndTheProgramGoesOnWithTheDesignTim
   ASSERT_NE(Form2, nullptr);
   ASSERT_NE(Form3, nullptr);
   EXPECT_EQ(application->MainForm(), Form1);
+}
+
+TEST_F(ProgramTest, AnEngineThatCannotStartEndsTheProgramInOrderSoTheFolderIsSaved) {
+  // The death test's child runs this test again from the start, with folders of its own; it keeps
+  // its settings file where this one looks.
+  const char* shared = std::getenv("SONVARRA_TEST_SETTINGS_DIR");
+  const std::string programDir = shared ? shared : places.ProgramDir();
+  places.Environment().Set("SONVARRA_TEST_SETTINGS_DIR", programDir);
+  places.Environment().Set("SONVARRA_MODULE_PATH", programDir + "/sonvarra");
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  Start();
+  Form1->Show();
+  const std::string folder = programDir + "/chosen/";
+  Form1->sDirectoryEdit1->SetText(folder);
+  const std::string source = places.HomeDir() + "/clip.avi";
+  test_support::WriteFile(source, "x");
+  FileItems.push_back({source, 0, 4});
+  TListItem* row = Form1->sListView1->Items().Add();
+  row->SetCaption("clip.avi");
+  row->AddSubItem("00:00:00 - 00:00:04");
+  row->AddSubItem("00:00:04");
+  fs::remove(fs::path(WorkFolder()) / "nnn.exe");
+
+  EXPECT_EXIT(Press(Form1->sSpeedButton4), testing::ExitedWithCode(0), "");
+  char value[300] = {};
+  GetPrivateProfileStringA("SETTINGS", "PARAM_4", "", value, sizeof value, (programDir + "/settings.ini").c_str());
+  EXPECT_EQ(std::string(value), folder) << "the windows were not destroyed on the way out";
+  FileItems.clear();
 }
 
 TEST_F(ProgramTest, SettingsShowsTheSettingsDialogModallyAndItsButtonsCloseIt) {

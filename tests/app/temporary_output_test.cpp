@@ -1,0 +1,60 @@
+#include "app/temporary_output.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+#include "platform/win32/places.h"
+#include "tests/support/temp_places.h"
+
+namespace fs = std::filesystem;
+using test_support::TempPlaces;
+using test_support::WriteFile;
+
+namespace {
+
+// The id of a process that has ended (and been collected).
+pid_t EndedProcessId() {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  waitpid(child, nullptr, 0);
+  return child;
+}
+
+}  // namespace
+
+TEST(TemporaryFiles, AtStartUpWhatEndedCopiesLeftGoesAndWhatRunningOnesUseStays) {
+  TempPlaces places;
+  const std::string root = win32::TemporaryRoot();
+  const std::string ended = std::to_string(EndedProcessId());
+  const std::string running = std::to_string(getppid());
+  const std::string self = std::to_string(getpid());
+  for (const std::string& name : std::vector<std::string>{"wyl-" + ended + ".mp3", "wyl-" + ended + ".mp3.Xy12ab.part", "wyl-" + ended + ".3gp",
+                                  "wyl-" + running + ".mp3", "wyl-" + self + ".mp3", "wyl-x.mp3", "mine.mp3"})
+    WriteFile(root + name, "x");
+  const std::string aliases = win32::AliasFolder();
+  for (const std::string& owner : {ended, running}) {
+    fs::create_directories(aliases + "/" + owner);
+    fs::create_symlink(places.HomeDir(), aliases + "/" + owner + "/0123-home");
+  }
+
+  RemoveAbandonedTemporaryFiles();
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(root))
+    if (entry.is_regular_file()) left.push_back(entry.path().filename().string());
+  std::sort(left.begin(), left.end());
+  std::vector<std::string> expected = {"mine.mp3", "wyl-" + running + ".mp3", "wyl-" + self + ".mp3", "wyl-x.mp3"};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(left, expected);
+  EXPECT_FALSE(fs::exists(aliases + "/" + ended));
+  EXPECT_TRUE(fs::is_symlink(aliases + "/" + running + "/0123-home"));
+
+  RemoveTemporaryFiles();  // this copy's own, once its engine is stopped
+  EXPECT_FALSE(fs::exists(root + "wyl-" + self + ".mp3"));
+  EXPECT_TRUE(fs::exists(root + "wyl-" + running + ".mp3"));
+}
