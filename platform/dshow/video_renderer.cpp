@@ -210,7 +210,6 @@ class VideoRenderer final : public BaseFilter, public IBasicVideo, public IVideo
   bool flushing_ = false;
   bool cued_ = false;
   bool endOfStream_ = false;
-  bool shownThisSegment_ = false;
   REFERENCE_TIME lastStop_ = 0;
   REFERENCE_TIME segmentLength_ = kUnknownLength;
   std::atomic<int> framesDrawn_{0};
@@ -333,7 +332,6 @@ void VideoRenderer::Show(IMediaSample* sample, REFERENCE_TIME stop) {
   shared_->RequestPaint();
   framesDrawn_.fetch_add(1, std::memory_order_relaxed);
   lastStop_ = std::max(lastStop_, stop);
-  shownThisSegment_ = true;
 }
 
 HRESULT VideoRenderer::Render(IMediaSample* sample) {
@@ -380,10 +378,10 @@ HRESULT VideoRenderer::EndOfStream() {
   endOfStream_ = true;
   cued_ = true;
   changed_.notify_all();
-  // Complete once the clock has passed the end: the last picture's, or, when pictures were not
-  // wanted, the segment's.
+  // Complete once the clock has passed the end: the last picture's, or, while nobody can see the
+  // window (no pictures were decoded, so nothing tells when they would have ended), the segment's.
   REFERENCE_TIME end = lastStop_;
-  if (!shownThisSegment_ && segmentLength_ < kUnknownLength) end = std::max(end, segmentLength_);
+  if (!FramesWanted() && segmentLength_ < kUnknownLength) end = std::max(end, segmentLength_);
   for (;;) {
     if (flushing_ || !active_ || !endOfStream_) return S_OK;
     REFERENCE_TIME now = 0;
@@ -403,7 +401,6 @@ void VideoRenderer::BeginFlush() {
     flushing_ = true;
     cued_ = false;
     endOfStream_ = false;
-    shownThisSegment_ = false;
     lastStop_ = 0;
   }
   changed_.notify_all();
@@ -424,7 +421,7 @@ HRESULT VideoRenderer::OnPause(FILTER_STATE from) {
     std::lock_guard lock(lock_);
     if (from == State_Stopped) {
       active_ = true;
-      cued_ = endOfStream_ = shownThisSegment_ = false;
+      cued_ = endOfStream_ = false;
       lastStop_ = 0;
     }
     running_ = false;

@@ -2,6 +2,8 @@
 // played to its end. The timed sound numbers its samples, so the capture tells exactly which part
 // of the file reached the device and when.
 #include <QElapsedTimer>
+#include <chrono>
+#include <thread>
 
 #include "tests/dshow/graph_fixture.h"
 #include "tests/dshow/heard_sound.h"
@@ -82,7 +84,7 @@ TEST_F(Sound, APauseWithinFiftyMillisecondsOfRunLetsNothingBeHeard) {
   QElapsedTimer timer;
   timer.start();
   ASSERT_TRUE(SUCCEEDED(control->Run()));
-  Pump(45);
+  std::this_thread::sleep_for(std::chrono::milliseconds(45));
   ASSERT_TRUE(SUCCEEDED(control->Pause()));
   ASSERT_LT(timer.elapsed(), 70);
   Pump(300);

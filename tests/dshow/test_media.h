@@ -11,7 +11,7 @@ namespace dshow_test {
 //                  channel is a tone whose pitch steps up every second (300 Hz + 100 Hz per
 //                  second), the right channel counts the sample number modulo 65536
 //   timed.mkv      the same sound beside 98x64 pictures at 10 frames a second whose brightness
-//                  gives the frame number (frame n has luma 16 + 8 n), losslessly coded
+//                  gives the frame number (frame n is grey 16 + 8 n), losslessly coded
 //   clip.mp4       3 s of H.264 and AAC, 160x120, as a camera or a download would have it
 //   video_only.mkv 2 s of the pictures of timed.mkv without sound
 //   audio_only.m4a 2 s of AAC sound
