@@ -40,20 +40,28 @@ constexpr REFERENCE_TIME kRingLength = UNITS / 2;
 constexpr REFERENCE_TIME kCueLength = UNITS / 10;
 constexpr REFERENCE_TIME kTimestampJitter = UNITS / 50;
 
-// SDL's audio subsystem is counted; its calls are serialised here.
+// SDL's audio is started for each use and ended after the last (SDL itself with it, which the
+// product uses for nothing else); its calls are serialised here.
 std::mutex& SdlLock() {
   static std::mutex lock;
   return lock;
 }
+int sdlUsers = 0;  // guarded by SdlLock()
 
 bool InitSdlAudio() {
   std::lock_guard lock(SdlLock());
-  return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    if (sdlUsers == 0) SDL_Quit();
+    return false;
+  }
+  ++sdlUsers;
+  return true;
 }
 
 void QuitSdlAudio() {
   std::lock_guard lock(SdlLock());
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (--sdlUsers == 0) SDL_Quit();
 }
 
 class AudioRenderer;
