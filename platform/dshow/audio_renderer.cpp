@@ -465,7 +465,7 @@ HRESULT AudioRenderer::OnPause(FILTER_STATE from) {
   }
   want.format = AUDIO_S16SYS;
   int samples = 256;
-  while (samples * 40 < want.freq && samples < 8192) samples *= 2;  // about 25 ms
+  while (samples * 2 * 40 <= want.freq && samples < 8192) samples *= 2;  // at most 25 ms: 1024 at 48 kHz
   want.samples = static_cast<Uint16>(samples);
   want.callback = &AudioRenderer::Callback;
   want.userdata = this;

@@ -104,6 +104,11 @@ LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LP
       InvalidateRect(window, nullptr, FALSE);
       return 0;
     }
+    if (message == WM_WINDOWPOSCHANGED && lParam) {
+      // The size is known here even while the window is hidden (Qt sends no resize event then).
+      const auto* placement = reinterpret_cast<const WINDOWPOS*>(lParam);
+      shared->ClientResized(placement->cx, placement->cy);
+    }
     if (message == WM_CLOSE) {
       // The user closed the window: it hides, and the application hears of it.
       ShowWindow(window, SW_HIDE);
