@@ -83,7 +83,7 @@ class AudioInput final : public InputPin {
   AudioRenderer& owner_;
 };
 
-class AudioRenderer final : public BaseFilter, public IReferenceClock, public IBasicAudio {
+class AudioRenderer final : public BaseFilter, public IReferenceClock, public NoTypeInfo<IBasicAudio> {
  public:
   AudioRenderer() : BaseFilter(CLSID_DSoundRender), input_(*this) {}
   ~AudioRenderer() override { Stop(); }
@@ -106,17 +106,6 @@ class AudioRenderer final : public BaseFilter, public IReferenceClock, public IB
   }
   HRESULT STDMETHODCALLTYPE Unadvise(DWORD_PTR) override { return S_FALSE; }
 
-  // IDispatch of IBasicAudio: no type information.
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-    return E_NOTIMPL;
-  }
   HRESULT STDMETHODCALLTYPE put_Volume(LONG lVolume) override;
   HRESULT STDMETHODCALLTYPE get_Volume(LONG* plVolume) override;
   HRESULT STDMETHODCALLTYPE put_Balance(LONG lBalance) override;
@@ -572,14 +561,11 @@ HRESULT AudioRenderer::get_Balance(LONG* plBalance) {
 }  // namespace
 
 HRESULT CreateAudioRenderer(IUnknown* outer, REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (outer) return CLASS_E_NOAGGREGATION;
+  if (object) *object = nullptr;
   // Without a working audio output there is nothing to render to.
   if (!InitSdlAudio()) return VFW_E_NO_AUDIO_HARDWARE;
   QuitSdlAudio();
-  ComPtr<IBaseFilter> filter = ComPtr<IBaseFilter>::Attach(new AudioRenderer);
-  return filter->QueryInterface(riid, object);
+  return CreateFilterInstance<AudioRenderer>(outer, riid, object);
 }
 
 }  // namespace dshow
