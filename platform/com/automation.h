@@ -17,13 +17,9 @@ using DISPID = LONG;
 using MEMBERID = DISPID;
 using VARTYPE = std::uint16_t;
 using VARIANT_BOOL = std::int16_t;
-using SHORT = std::int16_t;
-using USHORT = std::uint16_t;
 using FLOAT = float;
 using DOUBLE = double;
 using DATE = double;
-using LONGLONG = std::int64_t;
-using ULONGLONG = std::uint64_t;
 union CY {
   struct {
     ULONG Lo;

@@ -21,6 +21,7 @@ constexpr SystemMessage kMessages[] = {
     {ERROR_ACCESS_DENIED, "Access is denied."},
     {ERROR_INVALID_HANDLE, "The handle is invalid."},
     {ERROR_NOT_ENOUGH_MEMORY, "Not enough storage is available to process this command."},
+    {14, "Not enough memory resources are available to complete this operation."},  // ERROR_OUTOFMEMORY
     {ERROR_BAD_FORMAT, "An attempt was made to load a program with an incorrect format."},
     {ERROR_NOT_SAME_DEVICE, "The system cannot move the file to a different disk drive."},
     {ERROR_WRITE_FAULT, "The system cannot write to the specified device."},
@@ -43,6 +44,32 @@ constexpr SystemMessage kMessages[] = {
     {ERROR_RESOURCE_NAME_NOT_FOUND, "The specified resource name cannot be found in the image file."},
 };
 
+// The system's wording for the COM status codes (HRESULTs) the stand-ins report.
+constexpr SystemMessage kStatusMessages[] = {
+    {0x80004001, "Not implemented"},
+    {0x80004002, "No such interface supported"},
+    {0x80004003, "Invalid pointer"},
+    {0x80004004, "Operation aborted"},
+    {0x80004005, "Unspecified error"},
+    {0x8000FFFF, "Catastrophic failure"},
+    {0x80040110, "Class does not support aggregation (or class object is remote)"},
+    {0x80040111, "ClassFactory cannot supply requested class"},
+    {0x80040154, "Class not registered"},
+    {0x80020003, "Member not found."},
+    {0x80020005, "Type mismatch."},
+    {0x80020009, "Exception occurred."},
+    {0x8002000E, "Invalid number of parameters."},
+};
+
+const char* SystemText(DWORD code) {
+  for (const SystemMessage& m : kStatusMessages)
+    if (m.code == code) return m.text;
+  if ((code & 0xFFFF0000) == 0x80070000) code &= 0xFFFF;  // a Win32 error as a status code
+  for (const SystemMessage& m : kMessages)
+    if (m.code == code) return m.text;
+  return nullptr;
+}
+
 }  // namespace
 
 DWORD WINAPI GetLastError() { return lastError; }
@@ -54,10 +81,7 @@ DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID, DWORD messageId, DWORD, LPSTR 
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  const char* text = nullptr;
-  for (const SystemMessage& m : kMessages) {
-    if (m.code == messageId) text = m.text;
-  }
+  const char* text = SystemText(messageId);
   if (text == nullptr) {
     SetLastError(317);  // ERROR_MR_MID_NOT_FOUND: the system has no text for this code
     return 0;

@@ -113,15 +113,21 @@ constexpr UINT WM_WINDOWPOSCHANGING = 0x0046;
 constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
 constexpr UINT WM_HELP = 0x0053;
 constexpr UINT WM_NCDESTROY = 0x0082;
+constexpr UINT WM_GETDLGCODE = 0x0087;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_CHAR = 0x0102;
+constexpr UINT WM_DEADCHAR = 0x0103;
 constexpr UINT WM_SYSKEYDOWN = 0x0104;
 constexpr UINT WM_SYSKEYUP = 0x0105;
+constexpr UINT WM_SYSCHAR = 0x0106;
+constexpr UINT WM_SYSDEADCHAR = 0x0107;
 constexpr UINT WM_KEYFIRST = 0x0100;
 constexpr UINT WM_KEYLAST = 0x0108;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_TIMER = 0x0113;
+constexpr UINT WM_HSCROLL = 0x0114;
+constexpr UINT WM_VSCROLL = 0x0115;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
 constexpr UINT WM_LBUTTONUP = 0x0202;
@@ -133,8 +139,16 @@ constexpr UINT WM_MBUTTONDOWN = 0x0207;
 constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr UINT WM_MBUTTONDBLCLK = 0x0209;
 constexpr UINT WM_QUERYNEWPALETTE = 0x030F;
+constexpr UINT WM_PALETTECHANGED = 0x0311;
 constexpr UINT WM_USER = 0x0400;
 constexpr UINT WM_APP = 0x8000;
+
+// WM_GETDLGCODE answers: the keys a window wants for itself instead of dialog navigation.
+constexpr LRESULT DLGC_WANTARROWS = 0x0001;
+constexpr LRESULT DLGC_WANTTAB = 0x0002;
+constexpr LRESULT DLGC_WANTALLKEYS = 0x0004;
+constexpr LRESULT DLGC_WANTMESSAGE = 0x0004;
+constexpr LRESULT DLGC_WANTCHARS = 0x0080;
 
 // WM_SIZE kinds, mouse-key flags.
 constexpr WPARAM SIZE_RESTORED = 0;
@@ -288,6 +302,48 @@ BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text);
 int WINAPI GetWindowTextA(HWND window, LPSTR text, int maxCount);
 HWND WINAPI SetFocus(HWND window);
 HWND WINAPI GetFocus();
+
+// The state of a key: the high-order bit set while it is down. Shift, Ctrl and Alt are known (the
+// keyboard modifiers of the moment); other keys read as up.
+SHORT WINAPI GetKeyState(int virtualKey);
+
+// Accelerator tables.
+struct HACCEL__;
+using HACCEL = HACCEL__*;
+struct ACCEL {
+  BYTE fVirt;  // FVIRTKEY and the modifier flags
+  WORD key;    // a virtual key with FVIRTKEY, else a character code
+  WORD cmd;
+};
+using LPACCEL = ACCEL*;
+constexpr BYTE FVIRTKEY = 0x01;
+constexpr BYTE FNOINVERT = 0x02;
+constexpr BYTE FSHIFT = 0x04;
+constexpr BYTE FCONTROL = 0x08;
+constexpr BYTE FALT = 0x10;
+HACCEL WINAPI CreateAcceleratorTableA(LPACCEL entries, int count);
+BOOL WINAPI DestroyAcceleratorTable(HACCEL table);
+// With a null target: the number of entries; otherwise copies at most count of them.
+int WINAPI CopyAcceleratorTableA(HACCEL table, LPACCEL entries, int count);
+
+// Menus: lists of items, each a command or a submenu.
+constexpr UINT MF_STRING = 0x0000;
+constexpr UINT MF_BYCOMMAND = 0x0000;
+constexpr UINT MF_BYPOSITION = 0x0400;
+constexpr UINT MF_POPUP = 0x0010;
+constexpr UINT MF_SEPARATOR = 0x0800;
+HMENU WINAPI CreateMenu();
+HMENU WINAPI CreatePopupMenu();
+// Destroys the menu and its submenus.
+BOOL WINAPI DestroyMenu(HMENU menu);
+BOOL WINAPI IsMenu(HMENU menu);
+// With MF_POPUP, idNewItem is the submenu's handle.
+BOOL WINAPI AppendMenuA(HMENU menu, UINT flags, UINT_PTR idNewItem, LPCSTR text);
+int WINAPI GetMenuItemCount(HMENU menu);  // -1 for a handle that is no menu
+// Takes the item out; a submenu it opens is not destroyed.
+BOOL WINAPI RemoveMenu(HMENU menu, UINT position, UINT flags);
+HMENU WINAPI GetSubMenu(HMENU menu, int position);
+UINT WINAPI GetMenuItemID(HMENU menu, int position);  // 0xFFFFFFFF for a submenu or no item
 
 // Shown through the handler installed with win32::SetMessageBoxHandler; without one, the text goes to
 // the standard error stream and the answer is IDOK.
