@@ -16,5 +16,7 @@ void RegisterComponentClass(const AnsiString& className, TComponentFactory facto
 TComponentPtr<TComponent> CreateComponentOfClass(const AnsiString& className, TComponent* owner) {
   auto it = Factories().find(className);
   if (it == Factories().end()) return nullptr;
-  return it->second(owner);
+  TComponentPtr<TComponent> component = it->second(owner);
+  if (component) component->AfterCreation();
+  return component;
 }

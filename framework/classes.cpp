@@ -112,6 +112,34 @@ void TCustomMemoryStream::SetPointer(const void* data, std::int64_t size) {
   position_ = 0;
 }
 
+long TMemoryStream::Read(void* buffer, long count) {
+  const std::int64_t size = static_cast<std::int64_t>(bytes_.size());
+  const std::int64_t n = std::max<std::int64_t>(0, std::min<std::int64_t>(count, size - position_));
+  if (n > 0) std::memcpy(buffer, bytes_.data() + position_, static_cast<std::size_t>(n));
+  position_ += n;
+  return static_cast<long>(n);
+}
+
+long TMemoryStream::Write(const void* buffer, long count) {
+  if (count <= 0) return 0;
+  const std::size_t end = static_cast<std::size_t>(position_) + static_cast<std::size_t>(count);
+  if (end > bytes_.size()) bytes_.resize(end);
+  std::memcpy(bytes_.data() + position_, buffer, static_cast<std::size_t>(count));
+  position_ = static_cast<std::int64_t>(end);
+  return count;
+}
+
+std::int64_t TMemoryStream::Seek(std::int64_t offset, int origin) {
+  const std::int64_t base = origin == 1 ? position_ : origin == 2 ? static_cast<std::int64_t>(bytes_.size()) : 0;
+  position_ = std::max<std::int64_t>(0, base + offset);
+  return position_;
+}
+
+void TMemoryStream::SetBytes(std::vector<unsigned char> bytes) {
+  bytes_ = std::move(bytes);
+  position_ = 0;
+}
+
 namespace {
 
 const void* LockedResource(HINSTANCE instance, LPCSTR name, LPCSTR type, const AnsiString& shownName,

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "framework/sysutils.h"
 #include "platform/win32/wintypes.h"
@@ -66,6 +67,21 @@ class TCustomMemoryStream : public TStream {
  private:
   const unsigned char* data_ = nullptr;
   std::int64_t size_ = 0;
+  std::int64_t position_ = 0;
+};
+
+// A stream in memory that it owns and grows as it is written.
+class TMemoryStream : public TStream {
+ public:
+  TMemoryStream() = default;
+  long Read(void* buffer, long count) override;
+  long Write(const void* buffer, long count) override;
+  std::int64_t Seek(std::int64_t offset, int origin) override;
+  const std::vector<unsigned char>& Bytes() const { return bytes_; }
+  void SetBytes(std::vector<unsigned char> bytes);
+
+ private:
+  std::vector<unsigned char> bytes_;
   std::int64_t position_ = 0;
 };
 

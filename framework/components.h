@@ -29,6 +29,7 @@ using TNotifyEvent = std::function<void(TObject* Sender)>;
 class TLayoutValue;
 class TPublishedTable;
 class TComponent;
+class TFiler;
 
 // Deletes a component the way its owner would: BeforeDestruction first.
 struct TComponentDeleter {
@@ -40,7 +41,9 @@ using TComponentPtr = std::unique_ptr<T, TComponentDeleter>;
 // A component without an owner, held by the caller.
 template <class T, class... Args>
 TComponentPtr<T> MakeComponent(Args&&... args) {
-  return TComponentPtr<T>(new T(std::forward<Args>(args)...));
+  TComponentPtr<T> component(new T(std::forward<Args>(args)...));
+  component->AfterCreation();
+  return component;
 }
 
 class TComponent : public TObject {
@@ -64,13 +67,21 @@ class TComponent : public TObject {
   template <class T, class... Args>
   T* CreateComponent(Args&&... args) {
     TComponentPtr<T> component(new T(this, std::forward<Args>(args)...));
+    component->AfterCreation();
     T* raw = component.get();
     InsertComponent(TComponentPtr<TComponent>(component.release()));
     return raw;
   }
 
+  // Runs once the component is whole, after the constructors of all its classes and before its
+  // creator gets it (CreateComponent, MakeComponent and layouts call it): a component whose making
+  // calls its own overrides does that here. An exception from it deletes the component again.
+  virtual void AfterCreation() {}
   // Runs before the component is deleted, while it is still whole (forms fire OnDestroy here).
   virtual void BeforeDestruction() {}
+  // A component being edited in a designer; never so in the program itself.
+  bool Designing() const { return designing_; }
+  void SetDesigning(bool value) { designing_ = value; }
   bool Loading() const { return loading_; }
   bool Destroying() const { return destroying_; }
 
@@ -79,6 +90,8 @@ class TComponent : public TObject {
   virtual void SetLayoutProperty(const AnsiString& name, const TLayoutValue& value);
   void BeginLoading() { loading_ = true; }
   virtual void Loaded() { loading_ = false; }
+  // The properties a component files itself beyond those it sets one by one (binary data).
+  virtual void DefineProperties(TFiler&) {}
   // Called by layouts for a component nested in another one's block (controls take it as parent).
   virtual void SetParentComponent(TComponent*) {}
   // The fields and methods that a stored layout may bind, by name.
@@ -96,6 +109,7 @@ class TComponent : public TObject {
   int tag_ = 0;
   bool loading_ = false;
   bool destroying_ = false;
+  bool designing_ = false;
   std::vector<TComponentPtr<TComponent>> components_;
 };
 

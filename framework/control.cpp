@@ -217,6 +217,24 @@ void TControl::Click() {
   if (OnClick) OnClick(this);
 }
 
+void TControl::DblClick() {
+  if (OnDblClick) OnDblClick(this);
+}
+
+bool TControl::PaletteChanged(bool) { return false; }
+
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+}
+
+void TControl::MouseMove(TShiftState shift, int x, int y) {
+  if (OnMouseMove) OnMouseMove(this, shift, x, y);
+}
+
+void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+}
+
 QWidget* TControl::CreateWidget(QWidget* parent) { return new QWidget(parent); }
 
 void TControl::CreateGraphicWidget() {

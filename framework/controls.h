@@ -45,6 +45,12 @@ using TWndMethod = std::function<void(TMessage& Message)>;
 
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 
+// Control styles: how the framework treats a control.
+using TControlStyle = int;
+constexpr TControlStyle csAcceptsControls = 0x01;  // other controls may be placed on it
+constexpr TControlStyle csDoubleClicks = 0x02;     // double clicks are reported as such
+constexpr TControlStyle csNoStdEvents = 0x04;      // its window's mouse and key messages fire none of its input events
+
 // A colour in a layout: a number or one of the colour names (clBtnFace, clWindow, ...).
 TColor LayoutColor(const TLayoutValue& value);
 TAlignment LayoutAlignment(const TLayoutValue& value);
@@ -99,6 +105,9 @@ class TControl : public TComponent {
   TMouseEvent OnMouseUp;
   TMouseMoveEvent OnMouseMove;
 
+  TControlStyle ControlStyle() const { return controlStyle_; }
+  void SetControlStyle(TControlStyle style) { controlStyle_ = style; }
+
   // Replaceable: every message of the control passes through it; WndProc by default.
   TWndMethod WindowProc;
   LRESULT Perform(UINT message, WPARAM wParam, LPARAM lParam);
@@ -113,6 +122,10 @@ class TControl : public TComponent {
   void Repaint();
   void BringToFront();
   virtual void Click();
+  virtual void DblClick();
+  // The palette of the screen changed (foreground: the window of this control's form came to the
+  // front); true when the control realised a palette of its own. None does on this platform.
+  virtual bool PaletteChanged(bool foreground);
 
   void SetLayoutProperty(const AnsiString& name, const TLayoutValue& value) override;
 
@@ -137,6 +150,12 @@ class TControl : public TComponent {
   virtual void CMVisibleChanged(TMessage& message);
   virtual void CMTextChanged(TMessage& message);
 
+  // The control's input handling, which fires its input events; its window's messages and the
+  // input events that hosted controls report come here alike.
+  virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseMove(TShiftState shift, int x, int y);
+  virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+
   // The receiver of the widget's signal connections, so that they end with the control.
   QObject* SignalContext() { return signalContext_.get(); }
   // Sets the fields without moving the widget (when the window itself reports a change).
@@ -157,6 +176,7 @@ class TControl : public TComponent {
   AnsiString caption_;
   AnsiString hint_;
   bool showHint_ = false;
+  TControlStyle controlStyle_ = csDoubleClicks;
 
  private:
   friend class TWinControl;
@@ -224,6 +244,8 @@ class TWinControl : public TControl {
   void Dispatch(TMessage& message) override;
   void DefaultHandler(TMessage& message) override;
   void SetLayoutProperty(const AnsiString& name, const TLayoutValue& value) override;
+  // Asks every child in turn; true as soon as one realised a palette.
+  bool PaletteChanged(bool foreground) override;
 
  protected:
   virtual void CreateParams(TCreateParams& params);
@@ -253,6 +275,19 @@ class TWinControl : public TControl {
   virtual void WMKillFocus(TMessage& message);
   void CMColorChanged(TMessage& message) override;
   void CMFontChanged(TMessage& message) override;
+  // A navigation key (Tab, Enter, Escape, an arrow) that the focused window does not claim
+  // (WM_GETDLGCODE) is first offered to the controls of its form as CM_DIALOGKEY; Result 1 when
+  // one of them took it, and then the key goes no further.
+  virtual void CNKeyDown(TMessage& message);
+  // The form's controls are asked in turn (Broadcast) until one takes the key.
+  virtual void CMDialogKey(TMessage& message);
+  // A child's notification to its parent (WM_COMMAND, WM_HSCROLL, WM_VSCROLL from the child's
+  // window) is sent back to the child as CN_BASE + the message.
+  virtual void ReflectToChild(TMessage& message);
+
+  virtual void KeyDown(WORD& key, TShiftState shift);
+  virtual void KeyUp(WORD& key, TShiftState shift);
+  virtual void KeyPress(char& key);
 
   // The widgets of the window's tab stops, in tab order, children's after their container.
   void CollectTabStops(std::vector<QWidget*>& widgets) const;

@@ -22,14 +22,30 @@ class ScopeExit {
   F f_;
 };
 
-TForm* FormOf(TWinControl* control) {
+TForm* FormOf(TWinControl* control) { return GetParentForm(control); }
+
+}  // namespace
+
+// Turns the activation of the form's window into HostDocActivate for its UI-active hosted control.
+class TFormActivationFilter final : public QObject {
+ public:
+  explicit TFormActivationFilter(TForm& form) : form_(form) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate)
+      Guarded(&form_, [&] { form_.ActiveChanged(event->type() == QEvent::WindowActivate); });
+    return false;
+  }
+
+ private:
+  TForm& form_;
+};
+
+TForm* GetParentForm(TControl* control) {
   if (!control) return nullptr;
-  TWinControl* root = control;
+  TControl* root = control;
   while (root->Parent()) root = root->Parent();
   return dynamic_cast<TForm*>(root);
 }
-
-}  // namespace
 
 TForm::TForm(TComponent* owner) : TWinControl(owner) {
   visible_ = false;
@@ -121,6 +137,8 @@ void TForm::InitializeWidget() {
   if (!icon_.Empty()) widget_->setWindowIcon(QIcon(QPixmap::fromImage(icon_.Image())));
   focusConnection_ = QObject::connect(qApp, &QApplication::focusChanged, SignalContext(),
                    [this](QWidget* previous, QWidget* current) { FocusChanged(previous, current); });
+  if (!activationFilter_) activationFilter_ = std::make_unique<TFormActivationFilter>(*this);
+  widget_->installEventFilter(activationFilter_.get());
   initializing_ = true;  // a new window is shown by ApplyVisible once it is complete
   TWinControl::InitializeWidget();
   initializing_ = false;
@@ -262,12 +280,19 @@ void TForm::FocusChanged(QWidget* previous, QWidget* current) {
   if (to && to != this && FormOf(to) == this) to->Perform(CM_HOSTUIACTIVATE, 0, 0);
 }
 
+void TForm::ActiveChanged(bool active) {
+  if (uiActiveHostedControl_) uiActiveHostedControl_->Perform(CM_HOSTDOCACTIVATE, active ? 1 : 0, 0);
+}
+
 void TForm::Dispatch(TMessage& message) {
-  if (message.Msg == WM_CLOSE) {
-    WMClose(message);
-    return;
+  switch (message.Msg) {
+    case WM_CLOSE: WMClose(message); return;
+    case WM_QUERYNEWPALETTE: message.Result = PaletteChanged(true) ? 1 : 0; return;
+    case WM_PALETTECHANGED:  // WParam: the window that changed it
+      if (!HandleAllocated() || reinterpret_cast<HWND>(message.WParam) != Handle()) PaletteChanged(false);
+      return;
+    default: TWinControl::Dispatch(message); return;
   }
-  TWinControl::Dispatch(message);
 }
 
 void TForm::WMClose(TMessage&) { Close(); }

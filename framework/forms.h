@@ -22,6 +22,19 @@ constexpr int mrNone = 0;
 constexpr int mrOk = 1;
 constexpr int mrCancel = 2;
 
+// A form's menu bar as OLE menu merging sees it: a hosted control's menus and the form's own share
+// one menu bar while the control is UI-active.
+class TMergeMenu {
+ public:
+  virtual ~TMergeMenu() = default;
+  // Puts the form's own menus of groups 0, 2 and 4 (File, Container, Window) into the shared menu
+  // and sets those groups' widths (the number of menus each put there).
+  virtual void PopulateOle2Menu(HMENU sharedMenu, LONG widths[6]) = 0;
+  // Shows the shared menu, or the form's own menu again for 0.
+  virtual void SetOle2MenuHandle(HMENU menu) = 0;
+  virtual HWND WindowHandle() = 0;
+};
+
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 
@@ -59,6 +72,11 @@ class TForm : public TWinControl {
   // The one hosted control of this form that is UI-active.
   TWinControl* UIActiveHostedControl() const { return uiActiveHostedControl_; }
   void SetUIActiveHostedControl(TWinControl* control) { uiActiveHostedControl_ = control; }
+  // The framework makes no MDI forms.
+  virtual bool IsMDIChild() const { return false; }
+  // The menu bar that takes part in OLE menu merging; none unless one is given.
+  TMergeMenu* Menu() const { return menu_; }
+  void SetMenu(TMergeMenu* menu) { menu_ = menu; }
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnDestroy;
@@ -84,6 +102,9 @@ class TForm : public TWinControl {
   void ApplyWindowFlags();
   void PlaceOnFirstShow();
   void FocusChanged(QWidget* previous, QWidget* current);
+  // Tells the UI-active hosted control that the form became active or inactive.
+  void ActiveChanged(bool active);
+  friend class TFormActivationFilter;
 
   QMetaObject::Connection focusConnection_;  // dropped before the form is only a TWinControl
   TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
@@ -95,7 +116,12 @@ class TForm : public TWinControl {
   int modalResult_ = mrNone;
   QEventLoop* modalLoop_ = nullptr;
   TWinControl* uiActiveHostedControl_ = nullptr;
+  TMergeMenu* menu_ = nullptr;
+  std::unique_ptr<QObject> activationFilter_;
 };
+
+// The form that holds the control (the root of its parents), or null.
+TForm* GetParentForm(TControl* control);
 
 using TExceptionEvent = std::function<void(TObject* Sender, const std::exception& E)>;
 

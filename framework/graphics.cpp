@@ -117,6 +117,15 @@ QImage TBitmap::DrawnImage(bool transparent) const {
   return image;
 }
 
+void TPicture::Assign(const TPicture& source) {
+  if (&source != this) bitmap_ = source.bitmap_;
+  Changed();
+}
+
+void TPicture::Changed() {
+  if (OnChange) OnChange(this);
+}
+
 void RegisterPicture(const AnsiString& name, TPictureSource source) { Pictures()[UpperCase(name)] = std::move(source); }
 
 bool FindPicture(const AnsiString& name, QImage& image) {

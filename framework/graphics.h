@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "framework/components.h"
 #include "framework/sysutils.h"
 #include "platform/win32/wintypes.h"
 
@@ -49,6 +50,10 @@ constexpr TColor RGB(int r, int g, int b) { return (r & 0xFF) | ((g & 0xFF) << 8
 TColor ColorToRGB(TColor color);
 QColor ToQColor(TColor color);
 TColor FromQColor(const QColor& color);
+
+// The screen's logical pixels per inch, for both axes: the framework lays out in logical pixels,
+// which Qt maps to the screen's real ones itself.
+constexpr int ScreenPixelsPerInch() { return 96; }
 
 enum class TFontStyle { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 constexpr int DEFAULT_CHARSET = 1;
@@ -98,16 +103,24 @@ class TBitmap {
   QImage image_;
 };
 
-// A picture that a control shows.
-class TPicture {
+// A picture that a control shows. OnChange tells of every change made through Assign or Changed.
+class TPicture : public TObject {
  public:
   TBitmap& Bitmap() { return bitmap_; }
   const TBitmap& Bitmap() const { return bitmap_; }
   int Width() const { return bitmap_.Width(); }
   int Height() const { return bitmap_.Height(); }
+  void Assign(const TPicture& source);
+  void Changed();
+  TNotifyEvent OnChange;
+  // Set once the picture was handed out as an OLE picture (GetOlePicture): someone outside the
+  // framework may show it and wants to hear of its changes.
+  bool OleLinked() const { return oleLinked_; }
+  void SetOleLinked() { oleLinked_ = true; }
 
  private:
   TBitmap bitmap_;
+  bool oleLinked_ = false;
 };
 
 // Pictures that the program draws itself, looked up by name like resources.

@@ -4,6 +4,7 @@
 
 #include "framework/class_registry.h"
 #include "framework/classes.h"
+#include "framework/filer.h"
 #include "framework/layout_value.h"
 #include "platform/win32/places.h"
 #include "platform/win32/resources.h"
@@ -61,6 +62,32 @@ class Lexer {
 
   [[noreturn]] void Fail(int line, const AnsiString& message) const {
     throw ELayoutError("Layout " + source_ + ", line " + IntToStr(line) + ": " + message);
+  }
+
+  // The bytes of binary data after its "{", up to and including the closing "}".
+  AnsiString ReadHexUntilBrace() {
+    AnsiString bytes;
+    int high = -1;
+    const int line = line_;
+    for (;;) {
+      SkipBlanks();
+      if (pos_ >= text_.size()) Fail(line, "'}' expected after binary data");
+      const char c = text_[pos_++];
+      if (c == '}') break;
+      const int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
+                        : (c >= 'A' && c <= 'F')                    ? c - 'A' + 10
+                        : (c >= 'a' && c <= 'f')                    ? c - 'a' + 10
+                                                                    : -1;
+      if (digit < 0) Fail(line_, AnsiString("'") + c + "' is no hex digit");
+      if (high < 0) {
+        high = digit;
+      } else {
+        bytes += static_cast<char>(high * 16 + digit);
+        high = -1;
+      }
+    }
+    if (high >= 0) Fail(line, "binary data with an odd number of hex digits");
+    return bytes;
   }
 
  private:
@@ -199,6 +226,10 @@ class Parser {
       Advance();
       value.kind = TLayoutValue::Kind::Picture;
       value.text = ExpectName();
+    } else if (IsSymbol("{")) {
+      value.kind = TLayoutValue::Kind::Binary;
+      value.text = lexer_.ReadHexUntilBrace();
+      Advance();
     } else {
       lexer_.Fail(token_.line, "a value expected");
     }
@@ -247,6 +278,12 @@ class Builder {
 
   void SetProperties(TComponent& component, const Node& node) {
     for (const auto& [name, value] : node.properties) {
+      if (value.kind == TLayoutValue::Kind::Binary) {
+        const std::vector<unsigned char> bytes(value.text.begin(), value.text.end());
+        if (!ReadBinaryProperty(component, name, bytes))
+          Fail(value.line, "Property " + name + " does not exist in " + component.ClassName());
+        continue;
+      }
       TLayoutValue bound = value;
       Bind(bound);
       component.SetLayoutProperty(name, bound);

@@ -15,6 +15,8 @@
 // Values: integers, "strings" (\" and \\ escaped), identifiers (true, false, enumeration values,
 // handler names), @NAME for a picture, path "C:\\" for a Windows place (mapped to this platform's),
 // and lists of them separated by commas (a list may go on over several lines after a comma).
+// Binary data, { hex digits over any number of lines }, goes to a property that the component
+// files itself (DefineProperties).
 // Nested blocks are components owned by the root; a control's parent is the block around it.
 #pragma once
 

@@ -16,11 +16,11 @@ class ELayoutError : public Exception {
 
 class TLayoutValue {
  public:
-  enum class Kind { Integer, String, Identifier, Picture, List };
+  enum class Kind { Integer, String, Identifier, Picture, List, Binary };
 
   Kind kind = Kind::Integer;
   long long integer = 0;
-  AnsiString text;  // string, identifier or picture name
+  AnsiString text;  // string, identifier or picture name; the bytes of binary data
   std::vector<TLayoutValue> items;
   AnsiString source;  // the layout's name
   int line = 0;

@@ -54,6 +54,17 @@ class EListError : public Exception {
   using Exception::Exception;
 };
 
+// "Out of memory": memory the framework asked for could not be had.
+class EOutOfMemory : public Exception {
+ public:
+  EOutOfMemory() : Exception("Out of memory") {}
+};
+// "Interface not supported": an object asked for an interface that it does not have.
+class EIntfCastError : public Exception {
+ public:
+  EIntfCastError() : Exception("Interface not supported") {}
+};
+
 AnsiString Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 AnsiString IntToStr(long long value);

@@ -338,6 +338,12 @@ void TWinControl::Dispatch(TMessage& message) {
     case WM_MOUSEMOVE: WMMouse(message); return;
     case WM_SETFOCUS: WMSetFocus(message); return;
     case WM_KILLFOCUS: WMKillFocus(message); return;
+    case WM_COMMAND:
+    case WM_HSCROLL:
+    case WM_VSCROLL: ReflectToChild(message); return;
+    case CN_KEYDOWN:
+    case CN_SYSKEYDOWN: CNKeyDown(message); return;
+    case CM_DIALOGKEY: CMDialogKey(message); return;
     case WM_NCDESTROY:
       DefaultHandler(message);
       if (!adopted_) DetachHandle();
@@ -381,10 +387,22 @@ void TWinControl::WMWindowPosChanged(TMessage& message) {
   if (pos) UpdateBoundsFields(pos->x, pos->y, pos->cx, pos->cy);
 }
 
+void TWinControl::KeyDown(WORD& key, TShiftState shift) {
+  if (OnKeyDown) OnKeyDown(this, key, shift);
+}
+
+void TWinControl::KeyUp(WORD& key, TShiftState shift) {
+  if (OnKeyUp) OnKeyUp(this, key, shift);
+}
+
+void TWinControl::KeyPress(char& key) {
+  if (OnKeyPress) OnKeyPress(this, key);
+}
+
 void TWinControl::WMKeyDown(TMessage& message) {
-  if (OnKeyDown) {
+  if (!(controlStyle_ & csNoStdEvents)) {
     WORD key = static_cast<WORD>(message.WParam);
-    OnKeyDown(this, key, KeyboardShiftState());
+    KeyDown(key, KeyboardShiftState());
     if (key == 0) return;
     message.WParam = key;
   }
@@ -392,9 +410,9 @@ void TWinControl::WMKeyDown(TMessage& message) {
 }
 
 void TWinControl::WMKeyUp(TMessage& message) {
-  if (OnKeyUp) {
+  if (!(controlStyle_ & csNoStdEvents)) {
     WORD key = static_cast<WORD>(message.WParam);
-    OnKeyUp(this, key, KeyboardShiftState());
+    KeyUp(key, KeyboardShiftState());
     if (key == 0) return;
     message.WParam = key;
   }
@@ -402,9 +420,9 @@ void TWinControl::WMKeyUp(TMessage& message) {
 }
 
 void TWinControl::WMChar(TMessage& message) {
-  if (OnKeyPress) {
+  if (!(controlStyle_ & csNoStdEvents)) {
     char key = static_cast<char>(message.WParam);
-    OnKeyPress(this, key);
+    KeyPress(key);
     if (key == 0) return;
     message.WParam = static_cast<unsigned char>(key);
   }
@@ -412,6 +430,10 @@ void TWinControl::WMChar(TMessage& message) {
 }
 
 void TWinControl::WMMouse(TMessage& message) {
+  if (controlStyle_ & csNoStdEvents) {
+    DefaultHandler(message);
+    return;
+  }
   const int x = GET_X_LPARAM(message.LParam);
   const int y = GET_Y_LPARAM(message.LParam);
   TShiftState shift = KeyboardShiftState();
@@ -423,16 +445,56 @@ void TWinControl::WMMouse(TMessage& message) {
                               : (m >= WM_MBUTTONDOWN && m <= WM_MBUTTONDBLCLK) ? TMouseButton::mbMiddle
                                                                               : TMouseButton::mbLeft;
   if (m == WM_MOUSEMOVE) {
-    if (OnMouseMove) OnMouseMove(this, shift, x, y);
+    MouseMove(shift, x, y);
   } else if (m == WM_LBUTTONDOWN || m == WM_RBUTTONDOWN || m == WM_MBUTTONDOWN) {
-    if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+    MouseDown(button, shift, x, y);
   } else if (m == WM_LBUTTONUP || m == WM_RBUTTONUP || m == WM_MBUTTONUP) {
-    if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+    MouseUp(button, shift, x, y);
+  } else if (controlStyle_ & csDoubleClicks) {
+    if (m == WM_LBUTTONDBLCLK) DblClick();
+    MouseDown(button, shift | ssDouble, x, y);
   } else {
-    if (m == WM_LBUTTONDBLCLK && OnDblClick) OnDblClick(this);
-    if (OnMouseDown) OnMouseDown(this, button, shift | ssDouble, x, y);
+    MouseDown(button, shift, x, y);  // a second press
   }
   DefaultHandler(message);
+}
+
+void TWinControl::CNKeyDown(TMessage& message) {
+  const WORD key = static_cast<WORD>(message.WParam);
+  const bool navigation = key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || key == VK_LEFT ||
+                          key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+  if (navigation && handle_) {
+    const LRESULT wanted = SendMessageA(handle_, WM_GETDLGCODE, 0, 0);
+    const bool claimed = (wanted & DLGC_WANTALLKEYS) || (key == VK_TAB && (wanted & DLGC_WANTTAB)) ||
+                         (key != VK_TAB && key != VK_RETURN && key != VK_ESCAPE && (wanted & DLGC_WANTARROWS));
+    if (!claimed) {
+      TWinControl* form = this;
+      while (form->parent_) form = form->parent_;
+      if (form->Perform(CM_DIALOGKEY, message.WParam, message.LParam) != 0) {
+        message.Result = 1;
+        return;
+      }
+    }
+  }
+  DefaultHandler(message);
+}
+
+void TWinControl::CMDialogKey(TMessage& message) { Broadcast(message); }
+
+void TWinControl::ReflectToChild(TMessage& message) {
+  HWND child = reinterpret_cast<HWND>(message.LParam);
+  TWinControl* control = child && child != handle_ ? FindControl(child) : nullptr;
+  if (control) {
+    message.Result = control->Perform(CN_BASE + message.Msg, message.WParam, message.LParam);
+    return;
+  }
+  DefaultHandler(message);
+}
+
+bool TWinControl::PaletteChanged(bool foreground) {
+  for (TControl* control : std::vector<TControl*>(controls_))
+    if (control->PaletteChanged(foreground)) return true;
+  return false;
 }
 
 void TWinControl::WMSetFocus(TMessage& message) {

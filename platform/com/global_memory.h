@@ -29,3 +29,35 @@ SIZE_T WINAPI GlobalSize(HGLOBAL memory);  // 0 for a handle that is no block
 HGLOBAL WINAPI GlobalFree(HGLOBAL memory);
 // The handle of a block from the address GlobalLock gave.
 HGLOBAL WINAPI GlobalHandle(LPCVOID memory);
+
+namespace com {
+// Owns one global memory block and frees it when it goes.
+class GlobalMemory {
+ public:
+  GlobalMemory() = default;
+  explicit GlobalMemory(HGLOBAL owned) : memory_(owned) {}
+  GlobalMemory(const GlobalMemory&) = delete;
+  GlobalMemory& operator=(const GlobalMemory&) = delete;
+  GlobalMemory(GlobalMemory&& other) noexcept : memory_(other.Detach()) {}
+  GlobalMemory& operator=(GlobalMemory&& other) noexcept {
+    if (this != &other) Reset(other.Detach());
+    return *this;
+  }
+  ~GlobalMemory() { Reset(); }
+
+  HGLOBAL Get() const { return memory_; }
+  explicit operator bool() const { return memory_ != nullptr; }
+  HGLOBAL Detach() {
+    HGLOBAL memory = memory_;
+    memory_ = nullptr;
+    return memory;
+  }
+  void Reset(HGLOBAL owned = nullptr) {
+    if (memory_) GlobalFree(memory_);
+    memory_ = owned;
+  }
+
+ private:
+  HGLOBAL memory_ = nullptr;
+};
+}  // namespace com
