@@ -1,6 +1,7 @@
 #include "bench_player.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <stdexcept>
 
 #include "platform/dshow/dshow.h"
@@ -12,10 +13,12 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
 }
 
 bool RunUntil(const std::function<bool()>& condition, double seconds) {
+  QTimer tick;  // wakes the loop every millisecond to look again, without spinning
+  tick.start(1);
   const auto start = std::chrono::steady_clock::now();
   while (!condition()) {
     if (SecondsSince(start) > seconds) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
   }
   return true;
 }

@@ -32,7 +32,8 @@ class BenchPlayer {
 };
 
 double SecondsSince(std::chrono::steady_clock::time_point start);
-// Runs the event loop until the condition holds (false after the time is up).
+// Runs the event loop until the condition holds (false after the time is up), looking at it
+// every millisecond.
 bool RunUntil(const std::function<bool()>& condition, double seconds);
 
 }  // namespace player_bench
