@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
+
 #include "platform/dshow/dshow.h"
 #include "tests/ui_support/qt_wait.h"
 
@@ -94,6 +97,23 @@ bool HostedPlayer::OpenAndWait(const std::string& file) {
   if (FAILED(player_->Open(name.Get()))) return false;
   test_support::ProcessEventsUntil([&] { return OpenState() != nsOpening; }, 15000);
   return OpenState() == nsOpen;
+}
+
+HWND FindRendererWindow(HWND under) {
+  HWND found = nullptr;
+  EnumChildWindows(
+      under,
+      [](HWND window, LPARAM data) -> BOOL {
+        char name[100] = {};
+        GetClassNameA(window, name, sizeof name);
+        std::string lower(name);
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (lower.find("renderer") == std::string::npos) return TRUE;
+        *reinterpret_cast<HWND*>(data) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
 }
 
 HRESULT HostedPlayer::GetProperty(DISPID id, VARIANT& value) const {

@@ -47,4 +47,8 @@ class HostedPlayer {
   DWORD propertyCookie_ = 0;
 };
 
+// The first window under this one whose class name holds "renderer" (in any case), as the
+// preview looks for the video renderer's window; null when there is none.
+HWND FindRendererWindow(HWND under);
+
 }  // namespace mediaplayer_test

@@ -11,6 +11,7 @@
 #include "framework/forms.h"
 #include "platform/dshow/dshow.h"
 #include "platform/mediaplayer/media_player.h"
+#include "tests/mediaplayer/hosted_player.h"
 #include "tests/mediaplayer/player_media.h"
 #include "tests/ui_support/qt_wait.h"
 
@@ -155,19 +156,7 @@ TEST_F(HostedByTheProgramsHost, OpensPausesItsOwnStartAndShowsTheVideoInTheHosts
   EXPECT_EQ(host->GetIntegerProperty(DISPID_MP_IMAGESOURCEWIDTH), 320);
 
   // The renderer's window is found under the host's by its class name.
-  HWND renderer = nullptr;
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM data) -> BOOL {
-        char name[100] = {};
-        GetClassNameA(child, name, sizeof name);
-        std::string lower(name);
-        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (lower.find("renderer") == std::string::npos) return TRUE;
-        *reinterpret_cast<HWND*>(data) = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&renderer));
+  const HWND renderer = FindRendererWindow(window);
   ASSERT_NE(renderer, nullptr);
   EXPECT_EQ(win32::WidgetFromHandle(renderer)->geometry(), QRect(0, 0, 320, 240)) << "the default size over the bar";
 

@@ -47,23 +47,6 @@ LONGLONG FramesDecoded(HostedPlayer& host) {
   return frames;
 }
 
-HWND FindRenderer(HWND under) {
-  HWND found = nullptr;
-  EnumChildWindows(
-      under,
-      [](HWND window, LPARAM data) -> BOOL {
-        char name[100] = {};
-        GetClassNameA(window, name, sizeof name);
-        std::string lower(name);
-        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (lower.find("renderer") == std::string::npos) return TRUE;
-        *reinterpret_cast<HWND*>(data) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
 TEST(PlayerLifetime, OpeningAnotherFileMidPlaybackClosesTheFirstCleanly) {
   HostedPlayer host;
   ASSERT_TRUE(host.OpenAndWait(TestMedia("tone.mp4")));
@@ -126,15 +109,14 @@ TEST(PlayerLifetime, TheVideoWindowSitsInTheControlsAndIsDecodedOnlyWhenSeen) {
   ASSERT_TRUE(host.OpenAndWait(TestMedia("tone.mp4")));
   const HWND control = host.ControlWindow();
   ASSERT_NE(control, nullptr);
-  const HWND renderer = FindRenderer(host.Site().Window());
+  const HWND renderer = FindRendererWindow(host.Site().Window());
   ASSERT_NE(renderer, nullptr);
   EXPECT_TRUE(IsWindowVisible(renderer));
   HWND parent = GetParent(renderer);
   while (parent && parent != control) parent = GetParent(parent);
   EXPECT_EQ(parent, control) << "the renderer's window is inside the control's";
   ASSERT_EQ(host->Play(), S_OK);
-  ProcessEvents(400);
-  EXPECT_GT(FramesDecoded(host), 0) << "seen: decoded";
+  EXPECT_TRUE(ProcessEventsUntil([&] { return FramesDecoded(host) > 0; }, 3000)) << "seen: decoded";
 
   // Half size: centred in the video area above the control bar (320 x 268 - 28).
   host->put_DisplaySize(mpHalfSize);

@@ -1,17 +1,14 @@
 #include "tests/mediaplayer/test_site.h"
 
+#include "platform/mediaplayer/window_class.h"
+
 namespace mediaplayer_test {
 namespace {
 
 constexpr char kHostClass[] = "TestPlayerHost";
 
 HWND MakeHostWindow() {
-  WNDCLASSA windowClass{};
-  if (!GetClassInfoA(nullptr, kHostClass, &windowClass)) {
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.lpszClassName = kHostClass;
-    RegisterClassA(&windowClass);
-  }
+  mediaplayer::EnsureWindowClass(kHostClass);
   return CreateWindowExA(0, kHostClass, "host", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 400, 320, nullptr, nullptr,
                          nullptr, nullptr);
 }
