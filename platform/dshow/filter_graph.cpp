@@ -38,6 +38,9 @@ FilterGraph::~FilterGraph() {
   for (const auto& filter : filters)
     for (const auto& pin : PinsOf(filter.Get())) pin->Disconnect();
   for (const auto& filter : filters) filter->JoinFilterGraph(nullptr, nullptr);
+  // Every filter holds the clock, the audio renderer among them when it is the clock: let go of it,
+  // or that renderer keeps itself alive.
+  for (const auto& filter : filters) filter->SetSyncSource(nullptr);
   std::lock_guard lock(lock_);
   filters_.clear();
   clock_ = nullptr;
