@@ -2,6 +2,8 @@
 // window inside the control's: every thread stops, every reference balances.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 #include <fstream>
 #include <string>
@@ -122,12 +124,26 @@ TEST(PlayerLifetime, TheVideoWindowSitsInTheControlsAndIsDecodedOnlyWhenSeen) {
   host->put_DisplaySize(mpHalfSize);
   EXPECT_EQ(win32::WidgetFromHandle(renderer)->geometry(), QRect(80, 60, 160, 120));
 
+  // Full screen takes it out onto the screen, and back.
+  host->put_DisplaySize(mpFullScreen);
+  EXPECT_EQ(GetParent(renderer), nullptr);
+  EXPECT_EQ(win32::WidgetFromHandle(renderer)->size(), QGuiApplication::primaryScreen()->geometry().size());
+  host->put_DisplaySize(mpDefaultSize);
+  EXPECT_EQ(GetParent(renderer), control);
+
   // Moved out of sight inside its host, as the program keeps its preview: decoding stops.
   win32::WidgetFromHandle(control)->move(900, 900);
-  ProcessEvents(300);
-  const LONGLONG hidden = FramesDecoded(host);
+  LONGLONG hidden = -1;
+  EXPECT_TRUE(ProcessEventsUntil(  // what was on its way when it went is let through
+      [&] {
+        const LONGLONG before = FramesDecoded(host);
+        ProcessEvents(300);
+        hidden = FramesDecoded(host);
+        return hidden == before;
+      },
+      4000));
   ProcessEvents(400);
-  EXPECT_EQ(FramesDecoded(host), hidden);
+  EXPECT_EQ(FramesDecoded(host), hidden) << "out of sight: not decoded";
   ASSERT_EQ(host->Stop(), S_OK);
 }
 
