@@ -139,11 +139,7 @@ TEST_F(HostTest, TheEnabledStateIsExchangedBothWaysWithoutEcho) {
   THost::descriptor.StockFlags = StockEnabled;
   THost* host = MakeHost();
   TestControl& control = Control();
-  VARIANT disabled;
-  VariantInit(&disabled);
-  disabled.vt = VT_BOOL;
-  disabled.boolVal = VARIANT_FALSE;
-  control.properties[DISPID_ENABLED] = disabled;
+  control.properties[DISPID_ENABLED] = Boolean(false);
   form->Show();
   EXPECT_FALSE(host->Enabled());  // pulled on connection
   EXPECT_TRUE(control.putFlags.empty());
@@ -158,13 +154,7 @@ TEST_F(HostTest, TheEnabledStateIsExchangedBothWaysWithoutEcho) {
 
   host->SetEnabled(false);
   EXPECT_EQ(control.properties[DISPID_ENABLED].boolVal, 0);
-  control.SetProperty(DISPID_ENABLED, [] {
-    VARIANT on;
-    VariantInit(&on);
-    on.vt = VT_BOOL;
-    on.boolVal = VARIANT_TRUE;
-    return on;
-  }());
+  control.SetProperty(DISPID_ENABLED, Boolean(true));
   EXPECT_TRUE(host->Enabled());
   EXPECT_EQ(control.putFlags.size(), 2u);
 }
@@ -319,7 +309,7 @@ TEST_F(AmbientTest, AnswersTheListedIdsAndNoOthers) {
   EXPECT_EQ(host->ReferenceCount(), held);
 }
 
-TEST_F(HostTest, TheSiteAnswersItsInterfacesAsOneObjectAndTheFixedResults) {
+TEST_F(HostTest, TheSiteAnswersItsInterfacesAsOneObjectAndClearsWhatItDoesNotGive) {
   THost* host = MakeHost();
   IUnknown* site = host->Unknown();
   const LONG held = host->ReferenceCount();  // the control's reference to its client site
@@ -351,24 +341,13 @@ TEST_F(HostTest, TheSiteAnswersItsInterfacesAsOneObjectAndTheFixedResults) {
   IOleContainer* container = reinterpret_cast<IOleContainer*>(1);
   EXPECT_EQ(client->GetContainer(&container), E_NOINTERFACE);
   EXPECT_EQ(container, nullptr);
-  EXPECT_EQ(client->SaveObject(), S_OK);
 
   ComPtr<IOleControlSite> control;
   site->QueryInterface(IID_IOleControlSite, control.PutVoid());
   IDispatch* extended = reinterpret_cast<IDispatch*>(1);
   EXPECT_EQ(control->GetExtendedControl(&extended), E_NOTIMPL);
   EXPECT_EQ(extended, nullptr);
-  EXPECT_EQ(control->OnControlInfoChanged(), E_NOTIMPL);
   EXPECT_EQ(control->TransformCoords(nullptr, nullptr, 0), E_POINTER);
-
-  ComPtr<IOleInPlaceFrame> frame;
-  site->QueryInterface(IID_IOleInPlaceFrame, frame.PutVoid());
-  RECT border;
-  EXPECT_EQ(frame->GetBorder(&border), INPLACE_E_NOTOOLSPACE);
-  EXPECT_EQ(frame->RequestBorderSpace(&border), INPLACE_E_NOTOOLSPACE);
-  EXPECT_EQ(frame->SetBorderSpace(&border), E_NOTIMPL);
-  EXPECT_EQ(frame->TranslateAccelerator(nullptr, 0), S_FALSE);
-  EXPECT_EQ(frame->InsertMenus(nullptr, nullptr), E_POINTER);
 }
 
 TEST_F(HostTest, TransformCoordsConvertsBetweenHimetricAndPixelsEitherWay) {
