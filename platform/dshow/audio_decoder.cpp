@@ -232,11 +232,7 @@ class AudioDecoder final : public DecoderFilter {
 }  // namespace
 
 HRESULT CreateAudioDecoder(IUnknown* outer, REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (outer) return CLASS_E_NOAGGREGATION;
-  ComPtr<IBaseFilter> filter = ComPtr<IBaseFilter>::Attach(new AudioDecoder);
-  return filter->QueryInterface(riid, object);
+  return CreateFilterInstance<AudioDecoder>(outer, riid, object);
 }
 
 }  // namespace dshow

@@ -64,14 +64,8 @@ FFmpegSource::FFmpegSource() : BaseFilter(CLSID_FFmpegSource) {}
 
 FFmpegSource::~FFmpegSource() { Stop(); }
 
-HRESULT CreateFFmpegSource(IUnknown* outer, REFIID riid, void** object) { return FFmpegSource::Create(outer, riid, object); }
-
-HRESULT FFmpegSource::Create(IUnknown* outer, REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (outer) return CLASS_E_NOAGGREGATION;
-  ComPtr<IBaseFilter> filter = ComPtr<IBaseFilter>::Attach(new FFmpegSource);
-  return filter->QueryInterface(riid, object);
+HRESULT CreateFFmpegSource(IUnknown* outer, REFIID riid, void** object) {
+  return CreateFilterInstance<FFmpegSource>(outer, riid, object);
 }
 
 HRESULT FFmpegSource::QueryExtra(REFIID riid, void** object) {

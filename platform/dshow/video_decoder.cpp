@@ -237,11 +237,7 @@ class VideoDecoder final : public DecoderFilter {
 }  // namespace
 
 HRESULT CreateVideoDecoder(IUnknown* outer, REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (outer) return CLASS_E_NOAGGREGATION;
-  ComPtr<IBaseFilter> filter = ComPtr<IBaseFilter>::Attach(new VideoDecoder);
-  return filter->QueryInterface(riid, object);
+  return CreateFilterInstance<VideoDecoder>(outer, riid, object);
 }
 
 }  // namespace dshow

@@ -27,12 +27,9 @@ constexpr REFERENCE_TIME kUnknownLength = INT64_MAX / 8;
 
 class VideoRenderer;
 
-class VideoInput final : public InputPin, public IFrameDemand {
+class VideoInput final : public DemandInputPin {
  public:
   explicit VideoInput(VideoRenderer& owner);
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override { return InputPin::QueryInterface(riid, object); }
-  ULONG STDMETHODCALLTYPE AddRef() override { return InputPin::AddRef(); }
-  ULONG STDMETHODCALLTYPE Release() override { return InputPin::Release(); }
   HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
   HRESULT STDMETHODCALLTYPE Receive(IMediaSample* pSample) override;
   HRESULT STDMETHODCALLTYPE EndOfStream() override;
@@ -44,16 +41,12 @@ class VideoInput final : public InputPin, public IFrameDemand {
  protected:
   HRESULT CompleteConnect(IPin* peer) override;
   void BreakConnect() override;
-  HRESULT QueryExtra(REFIID riid, void** object) override {
-    if (riid == IID_IFrameDemand) return Hand(static_cast<IFrameDemand*>(this), object);
-    return InputPin::QueryExtra(riid, object);
-  }
 
  private:
   VideoRenderer& owner_;
 };
 
-class VideoRenderer final : public BaseFilter, public IBasicVideo, public IVideoWindow, public IQualProp {
+class VideoRenderer final : public BaseFilter, public NoTypeInfo<IBasicVideo>, public NoTypeInfo<IVideoWindow>, public IQualProp {
  public:
   VideoRenderer();
   ~VideoRenderer() override;
@@ -61,18 +54,6 @@ class VideoRenderer final : public BaseFilter, public IBasicVideo, public IVideo
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override { return BaseFilter::QueryInterface(riid, object); }
   ULONG STDMETHODCALLTYPE AddRef() override { return BaseFilter::AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return BaseFilter::Release(); }
-
-  // IDispatch of IBasicVideo and IVideoWindow: no type information.
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-    return E_NOTIMPL;
-  }
 
   // IBasicVideo
   HRESULT STDMETHODCALLTYPE get_AvgTimePerFrame(REFTIME* pAvgTimePerFrame) override;
@@ -216,7 +197,7 @@ class VideoRenderer final : public BaseFilter, public IBasicVideo, public IVideo
   std::atomic<int> framesDropped_{0};
 };
 
-VideoInput::VideoInput(VideoRenderer& owner) : InputPin(owner, u"Input"), owner_(owner) {}
+VideoInput::VideoInput(VideoRenderer& owner) : DemandInputPin(owner, u"Input"), owner_(owner) {}
 
 HRESULT VideoInput::CheckMediaType(const AM_MEDIA_TYPE& mt) {
   if (mt.majortype != MEDIATYPE_Video || (mt.subtype != MEDIASUBTYPE_RGB32 && mt.subtype != MEDIASUBTYPE_RGB24)) return S_FALSE;
@@ -958,13 +939,10 @@ HRESULT VideoRenderer::IsCursorHidden(LONG* CursorHidden) {
 }  // namespace
 
 HRESULT CreateVideoRenderer(IUnknown* outer, REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (outer) return CLASS_E_NOAGGREGATION;
+  if (object) *object = nullptr;
   // Its window needs the GUI.
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return E_FAIL;
-  ComPtr<IBaseFilter> filter = ComPtr<IBaseFilter>::Attach(new VideoRenderer);
-  return filter->QueryInterface(riid, object);
+  return CreateFilterInstance<VideoRenderer>(outer, riid, object);
 }
 
 }  // namespace dshow

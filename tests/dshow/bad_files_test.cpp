@@ -76,6 +76,20 @@ TEST_F(BadFiles, ACutShortFilePlaysWhatIsThereAndEnds) {
   EXPECT_TRUE(PlaysToTheEnd(graph.Get(), 6 * UNITS, 2000));
 }
 
+TEST_F(BadFiles, AStreamOfUnknownLengthPlaysToItsEndWithoutSeeking) {
+  ComPtr<IGraphBuilder> graph = NewGraph();
+  ASSERT_EQ(S_OK, RenderFile(graph.Get(), Clip("raw.h264")));
+  ComPtr<IMediaSeeking> seeking = graph.As<IMediaSeeking>();
+  DWORD capabilities = AM_SEEKING_CanSeekAbsolute;
+  EXPECT_EQ(E_FAIL, seeking->CheckCapabilities(&capabilities));
+  LONGLONG target = UNITS;
+  EXPECT_EQ(E_NOTIMPL, seeking->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning));
+  ASSERT_TRUE(SUCCEEDED(Control(graph.Get(), &IMediaControl::Run)));
+  EXPECT_TRUE(WaitForEvent(graph.Get(), EC_COMPLETE, 4000));
+  EXPECT_GT(Position(graph.Get()), UNITS);
+  EXPECT_EQ(S_OK, Control(graph.Get(), &IMediaControl::Stop));
+}
+
 TEST_F(BadFiles, AFileThatVanishesAfterOpeningStillPlays) {
   const std::string copy = folder_.str() + "/vanishing.mkv";
   std::filesystem::copy_file(Clip("video_only.mkv"), copy);

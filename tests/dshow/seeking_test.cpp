@@ -77,5 +77,29 @@ TEST_F(Seeking, StopKeepsThePositionAndPlayingOnStartsThere) {
   EXPECT_NEAR(lastSample + 1, heard.SourceSample(resumed, lastSample), 1024);
 }
 
+TEST_F(Seeking, SeeksInQuickSuccessionWhilePlayingEndWhereTheLastOneAsked) {
+  ComPtr<IGraphBuilder> graph = NewGraph();
+  ASSERT_EQ(S_OK, RenderFile(graph.Get(), Clip("timed.mkv")));
+  ASSERT_EQ(S_OK, graph.As<IVideoWindow>()->put_Visible(OATRUE));
+  ASSERT_TRUE(SUCCEEDED(Control(graph.Get(), &IMediaControl::Run)));
+  Pump(200);
+  for (int i = 0; i < 12; ++i) {
+    Seek(graph.Get(), (i % 5) * UNITS + UNITS / 4);
+    Pump(i % 3 == 0 ? 0 : 15);
+  }
+  const REFERENCE_TIME last = 4 * UNITS + UNITS / 4;
+  Seek(graph.Get(), last);
+  Pump(400);
+  const REFERENCE_TIME position = Position(graph.Get());
+  EXPECT_GE(position, last);
+  EXPECT_LT(position, last + UNITS / 2);
+  ASSERT_EQ(S_OK, Control(graph.Get(), &IMediaControl::Stop));
+  HeardSound heard(Capture());
+  std::size_t last_sound = heard.LastSound();
+  ASSERT_NE(HeardSound::npos, last_sound);
+  const int64_t sample = heard.SourceSample(last_sound, position * kTimedRate / UNITS);
+  EXPECT_NEAR(static_cast<double>(position), static_cast<double>(sample * UNITS / kTimedRate), UNITS / 20.0);
+}
+
 }  // namespace
 }  // namespace dshow_test

@@ -15,6 +15,7 @@ namespace dshow_test {
 //   clip.mp4       3 s of H.264 and AAC, 160x120, as a camera or a download would have it
 //   video_only.mkv 2 s of the pictures of timed.mkv without sound
 //   audio_only.m4a 2 s of AAC sound
+//   raw.h264       2 s of a bare H.264 stream, whose length nothing tells
 //   truncated.mp4  the first half of a longer H.264 + AAC file whose index comes first
 //   junk.avi       bytes that are no media; empty.avi: no bytes at all
 std::string Clip(const std::string& name);
