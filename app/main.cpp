@@ -6,12 +6,17 @@
 #include "app/screenshots.h"
 #include "framework/dialogs.h"
 #include "framework/forms.h"
+#include "platform/dshow/dshow.h"
+#include "platform/mediaplayer/media_player.h"
 #include "settings/settings_dialog.h"
 
 int main(int argc, char* argv[]) {
   TApplication application(argc, argv);
   try {
     Application->Initialize();
+    // The system components the preview plays through, as an installed system has them.
+    dshow::RegisterClasses();
+    mediaplayer::RegisterClasses();
     SetDialogService(MakeQtDialogService());
     Application->SetTitle("Sonvarra 1.0");
     Application->CreateForm(Form1);  // its FormCreate runs before the dialogs exist
