@@ -13,6 +13,7 @@ packages=(
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
   libsdl2-dev libjpeg62-turbo-dev
   ffmpeg xvfb xauth ccache
+  dpkg-dev file desktop-file-utils
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test suite: once in the normal build (build/), once with
-# AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/). Exits non-zero on any failure.
+# AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/); builds and checks the Debian
+# package of the normal build. Exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")"
 jobs=$(nproc)
@@ -8,6 +9,7 @@ status=0
 
 ./setup.sh || exit 1
 ctest --test-dir build --output-on-failure -j "$jobs" || status=1
+tests/desktop/package_check.sh build || status=1
 
 ./setup.sh --sanitize || exit 1
 ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j "$jobs" || status=1

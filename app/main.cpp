@@ -1,5 +1,6 @@
 // Sonvarra: start-up and shutdown of the program.
 #include <cstdlib>
+#include <vector>
 
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
@@ -22,6 +23,8 @@ int main(int argc, char* argv[]) {
     Application->CreateForm(Form1);  // its FormCreate runs before the dialogs exist
     Application->CreateForm(Form2);
     Application->CreateForm(Form3);
+    // What is left once Qt has taken its own options: the files to open ("Open with").
+    Form1->AddFilesWhenShown(std::vector<AnsiString>(argv + 1, argv + argc));
     if (const char* folder = std::getenv("SONVARRA_SCREENSHOT_DIR")) ScheduleScreenshots(folder);
     Application->Run();
   } catch (const std::exception& error) {

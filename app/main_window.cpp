@@ -76,6 +76,7 @@ void TForm1::FormCreate(TObject*) {
   Converter = std::make_unique<Tmpegconverter>();
   RemoveAbandonedTemporaryFiles();
   CloseOnTerminationRequest(Handle());
+  DragAcceptFiles(Handle(), TRUE);
   DeployEngine();
   sDirectoryEdit1->SetText(ReadOutputFolder());
 }

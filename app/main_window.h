@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "engine/mpegconverter.h"
 #include "framework/comctrls.h"
@@ -65,6 +66,11 @@ class TForm1 : public TForm {
   void FormCreate(TObject* Sender);
   void FormDestroy(TObject* Sender);
   void sSpeedButton1Click(TObject* Sender);   // Add...
+  // What Add does with the files chosen in its dialog: each new one probed and listed, failures
+  // shown, the progress group for several.
+  void AddSourceFiles(const std::vector<AnsiString>& files);
+  // Files named on the command line: added as by Add once the window has been shown and painted.
+  void AddFilesWhenShown(const std::vector<AnsiString>& arguments);
   void sSpeedButton2Click(TObject* Sender);   // Delete
   void sSpeedButton3Click(TObject* Sender);   // Clear
   void sSpeedButton4Click(TObject* Sender);   // Start
@@ -87,6 +93,12 @@ class TForm1 : public TForm {
   void EngineWatchTimer(TObject* Sender);
 
   void DeclarePublished(TPublishedTable& table) override;
+  void Dispatch(TMessage& message) override;
+
+ private:
+  void WMDropFiles(TMessage& message);
+  std::vector<AnsiString> commandLineFiles_;
+  bool painted_ = false;
 };
 
 extern TForm1* Form1;

@@ -219,12 +219,14 @@ QImage Banner() {
 
 }  // namespace
 
-QImage MainIcon() {
-  QImage drawn(32, 32, QImage::Format_ARGB32);
+// Drawn on a 32 x 32 grid, stretched to the size: a film strip with a note on it.
+QImage DesktopIcon(int size) {
+  QImage drawn(size, size, QImage::Format_ARGB32);
   drawn.fill(Qt::transparent);
   {
     QPainter p(&drawn);
     p.setRenderHint(QPainter::Antialiasing, true);
+    p.scale(size / 32.0, size / 32.0);
     p.setPen(QPen(QColor(0, 0, 128), 1.5));
     p.setBrush(QColor(0, 0, 255));
     p.drawRoundedRect(QRectF(2, 4, 22, 24), 3, 3);
@@ -240,6 +242,11 @@ QImage MainIcon() {
     p.setPen(QPen(QColor(255, 0, 0), 2.5));
     p.drawLine(QPointF(27, 6), QPointF(30, 9));
   }
+  return drawn;
+}
+
+QImage MainIcon() {
+  const QImage drawn = DesktopIcon(32);
   // The sixteen colours of the classic palette; the first is the transparent one.
   static const QRgb palette[16] = {qRgba(0, 0, 0, 0), qRgb(0, 0, 0),     qRgb(128, 0, 0),   qRgb(0, 128, 0),
                                    qRgb(128, 128, 0), qRgb(0, 0, 128),   qRgb(128, 0, 128), qRgb(0, 128, 128),

@@ -9,3 +9,5 @@ void RegisterProgramPictures();
 
 // The icon of the main window: 32 x 32 pixels in 16 colours, index 0 transparent.
 QImage MainIcon();
+// The same picture for the desktop's menus and file manager: size x size, full colour with alpha.
+QImage DesktopIcon(int size);

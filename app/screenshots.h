@@ -1,6 +1,6 @@
 // A test hook of the program: with SONVARRA_SCREENSHOT_DIR set, the program shows each of its
 // windows in turn, writes a picture of each into that folder (form1.png, form2.png, form3.png) and
-// then closes the main window. Normal runs never set it.
+// the rows of its source list (sources.txt), then closes the main window. Normal runs never set it.
 #pragma once
 
 #include "framework/sysutils.h"

@@ -64,6 +64,16 @@ bool IsListed(const AnsiString& path, int rows) {
 }  // namespace
 
 void TForm1::sSpeedButton1Click(TObject*) {
+  std::vector<AnsiString> files;
+  if (OpenDialog1->Execute()) {
+    // The message loop does not run until Add is done: what the dialog covered is painted now.
+    Repaint();
+    files = OpenDialog1->Files;
+  }
+  AddSourceFiles(files);
+}
+
+void TForm1::AddSourceFiles(const std::vector<AnsiString>& files) {
   // Also when a length cannot be read (the error ends Add at that file), the window is left as
   // after a normal Add: progress group hidden, count up to date, last row selected.
   auto finish = [this] {
@@ -73,45 +83,41 @@ void TForm1::sSpeedButton1Click(TObject*) {
     if (sListView1->Items().Count() > 0) sListView1->SetItemIndex(sListView1->Items().Count() - 1);
   };
 
-  if (OpenDialog1->Execute()) {
-    // The message loop does not run until Add is done: what the dialog covered is painted now.
-    Repaint();
-    const std::vector<AnsiString> files = OpenDialog1->Files;
-    if (files.size() > 1) {
-      GroupBox3->Show();
-      ProgressBar1->SetMax(static_cast<int>(files.size()));
-      ProgressBar1->SetPosition(0);
-      Label5->SetCaption("");
-      GroupBox3->Repaint();
-    }
-    try {
-      int k = 0;
-      for (const AnsiString& path : files) {
-        ++k;
-        Label5->SetCaption("Adding file:\r\n" + path);
-        ProgressBar1->SetPosition(k);
-        Label5->Repaint();
-        ProgressBar1->Repaint();
+  if (files.size() > 1) {
+    GroupBox3->Show();
+    ProgressBar1->SetMax(static_cast<int>(files.size()));
+    ProgressBar1->SetPosition(0);
+    Label5->SetCaption("");
+    GroupBox3->Repaint();
+  }
+  try {
+    int k = 0;
+    for (const AnsiString& path : files) {
+      ++k;
+      Label5->SetCaption("Adding file:\r\n" + path);
+      ProgressBar1->SetPosition(k);
+      Label5->Repaint();
+      ProgressBar1->Repaint();
 
-        if (IsListed(path, sListView1->Items().Count())) continue;
-        AnsiString failure;
-        AnsiString duration = ProbeDuration(path, failure);
-        if (!failure.empty()) {
-          ShowMessage(FailureMessage(path, failure));
-          continue;
-        }
-        duration = SecondsToTime(false, Tmpegconverter::TimeToSeconds(duration) + 1);
-        FileItems.push_back({path, 0, Tmpegconverter::TimeToSeconds(duration)});
-        TListItem* row = sListView1->Items().Add();
-        row->SetCaption(ExtractFileName(path));
-        row->AddSubItem("00:00:00 - " + duration);
-        row->AddSubItem(duration);
-        sListView1->Repaint();  // each file shows as it lands
+      if (IsListed(path, sListView1->Items().Count())) continue;
+      AnsiString failure;
+      AnsiString duration = ProbeDuration(path, failure);
+      if (!failure.empty()) {
+        ShowMessage(FailureMessage(path, failure));
+        continue;
       }
-    } catch (...) {
-      finish();
-      throw;
+      duration = SecondsToTime(false, Tmpegconverter::TimeToSeconds(duration) + 1);
+      FileItems.push_back({path, 0, Tmpegconverter::TimeToSeconds(duration)});
+      TListItem* row = sListView1->Items().Add();
+      row->SetCaption(ExtractFileName(path));
+      row->AddSubItem("00:00:00 - " + duration);
+      row->AddSubItem(duration);
+      sListView1->Repaint();  // each file shows as it lands
+      OpenDialog1->InitialDir = ExtractFilePath(path);  // the next Add starts where this file lies
     }
+  } catch (...) {
+    finish();
+    throw;
   }
   finish();
 }

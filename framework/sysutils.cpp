@@ -154,6 +154,17 @@ bool IsRelativePath(const AnsiString& path) {
 #endif
 }
 
+AnsiString ExpandFileName(const AnsiString& path) {
+  std::vector<char> buffer(MAX_PATH);
+  DWORD n = GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+  if (n >= buffer.size()) {
+    buffer.resize(n);
+    n = GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+  }
+  if (n == 0 || n >= buffer.size()) return path;
+  return AnsiString(buffer.data(), n);
+}
+
 bool FileExists(const AnsiString& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);

@@ -101,6 +101,8 @@ AnsiString IncludeTrailingPathDelimiter(const AnsiString& path);
 // Whether the path is not given from the root (of a drive, a share or the file system) and so
 // depends on the current folder.
 bool IsRelativePath(const AnsiString& path);
+// The absolute form of a path, "." and ".." resolved by name; the path itself when it has none.
+AnsiString ExpandFileName(const AnsiString& path);
 bool FileExists(const AnsiString& path);
 bool DirectoryExists(const AnsiString& path);
 

@@ -1,11 +1,13 @@
-// "settings.ini" beside the program's executable, section "SETTINGS". Every call opens, uses and
-// closes the file; nothing is cached.
+// "settings.ini", section "SETTINGS": beside the program's executable whenever new files can be
+// made in that folder; otherwise (an installed program) the same file in the user's application
+// data, in a folder "sonvarra". Every call opens, uses and closes the file; nothing is cached.
 #pragma once
 
 #include "framework/sysutils.h"
 
 inline constexpr const char* kSettingsSection = "SETTINGS";
 
+// Where the file is read from and written to now.
 AnsiString SettingsFileName();
 
 // An audio setting: an index into one list of the settings dialog.

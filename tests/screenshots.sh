@@ -11,8 +11,9 @@ program="$build/bin/sonvarra"
 # The program's own places stay out of the user's folders.
 places=$(mktemp -d)
 trap 'rm -rf "$places"' EXIT
-mkdir -p "$places/windows" "$places/temp" "$places/home" "$places/program" "$places/shots"
+mkdir -p "$places/windows" "$places/temp" "$places/home" "$places/program" "$places/config" "$places/shots"
 export SONVARRA_WINDOWS_DIR="$places/windows" SONVARRA_TEMP_DIR="$places/temp" SONVARRA_HOME_DIR="$places/home"
+export XDG_CONFIG_HOME="$places/config"
 export SONVARRA_MODULE_PATH="$places/program/sonvarra"
 export SONVARRA_SCREENSHOT_DIR="$places/shots"
 export QT_QPA_PLATFORM=xcb

@@ -119,6 +119,11 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR pathName);
 // as Windows does; the target appears only once it is complete.
 BOOL WINAPI MoveFileA(LPCSTR existingFileName, LPCSTR newFileName);
 
+// The absolute form of a path given from the current folder; the disk is not consulted. Like the
+// directory functions: the length without the NUL, or the size needed including it. filePart, when
+// given, points at the last name in buffer (null for a path that ends with a delimiter).
+DWORD WINAPI GetFullPathNameA(LPCSTR fileName, DWORD size, LPSTR buffer, LPSTR* filePart);
+
 // Folder listings. The last component of the pattern may hold '*' (any characters) and '?' (one
 // character); names are compared by letter case, as this platform's file names are. "." and
 // ".." are listed too, as on Windows. No match: INVALID_HANDLE_VALUE with ERROR_FILE_NOT_FOUND;

@@ -14,6 +14,7 @@
 
 #include "platform/win32/command_line.h"
 #include "platform/win32/kernel32.h"
+#include "platform/win32/shell32.h"
 
 namespace win32 {
 namespace {
@@ -41,13 +42,6 @@ std::string WithTrailingDelimiter(std::string path) {
   return path;
 }
 
-// Like "mkdir -p"; failures show later, when the folder is used.
-void MakeFolders(const std::string& path) {
-  for (std::size_t i = 1; i <= path.size(); ++i) {
-    if (i == path.size() || path[i] == '/') mkdir(path.substr(0, i).c_str(), 0700);
-  }
-}
-
 std::string ConfiguredFolder(const char* variable, const char* xdgVariable, const char* xdgDefault) {
   std::string folder = Environment(variable);
   if (folder.empty()) {
@@ -66,6 +60,13 @@ bool IsPrivateFolder(const std::string& path) {
 
 }  // namespace
 
+// Like "mkdir -p"; failures show later, when the folder is used.
+void MakeFolders(const std::string& path) {
+  for (std::size_t i = 1; i <= path.size(); ++i) {
+    if (i == path.size() || path[i] == '/') mkdir(path.substr(0, i).c_str(), 0700);
+  }
+}
+
 std::string WindowsDirectory() {
   const std::string folder = ConfiguredFolder("SONVARRA_WINDOWS_DIR", "XDG_DATA_HOME", "/.local/share");
   MakeFolders(folder);  // the Windows directory always exists
@@ -81,6 +82,12 @@ std::string TemporaryRoot() {
 std::string DefaultRoot() {
   const std::string folder = Environment("SONVARRA_HOME_DIR");
   return WithTrailingDelimiter(WithoutTrailingDelimiter(folder.empty() ? HomeFolder() : folder));
+}
+
+std::string ApplicationDataFolder() {
+  const std::string xdg = Environment("XDG_CONFIG_HOME");
+  // A relative value is to be ignored, as the base directory rules say.
+  return WithoutTrailingDelimiter(!xdg.empty() && xdg.front() == '/' ? xdg : HomeFolder() + "/.config");
 }
 
 std::string AliasFolder() {
@@ -140,6 +147,21 @@ HMODULE const kOwnModule = reinterpret_cast<HMODULE>(static_cast<ULONG_PTR>(0x40
 }  // namespace
 
 UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size) { return CopyOut(win32::WindowsDirectory(), buffer, size); }
+
+BOOL WINAPI SHGetSpecialFolderPathA(HWND, LPSTR path, int folder, BOOL create) {
+  if (path == nullptr || folder != CSIDL_APPDATA) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  const std::string found = win32::ApplicationDataFolder();
+  if (found.size() >= MAX_PATH) {  // the caller's buffer holds MAX_PATH characters
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return FALSE;
+  }
+  if (create) win32::MakeFolders(found);
+  std::memcpy(path, found.c_str(), found.size() + 1);
+  return TRUE;
+}
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
   if (moduleName == nullptr) return kOwnModule;

@@ -4,6 +4,7 @@
 //   drive-root temp files  SONVARRA_TEMP_DIR,    else $XDG_CACHE_HOME/sonvarra, else ~/.cache/sonvarra
 //   drive root "C:\"       SONVARRA_HOME_DIR,    else $HOME
 //   program module path    SONVARRA_MODULE_PATH, else the running executable
+//   application data       $XDG_CONFIG_HOME, else ~/.config
 #pragma once
 
 #include <string>
@@ -23,6 +24,11 @@ std::string TemporaryRoot();
 // The drive root that the program offers as its default folder (Windows: "C:\"); with trailing
 // delimiter.
 std::string DefaultRoot();
+// The user's folder for programs' settings (Windows: the roaming application data folder);
+// without trailing delimiter. Not created here.
+std::string ApplicationDataFolder();
+// Like "mkdir -p", each new folder private to the user; failures show when the folder is used.
+void MakeFolders(const std::string& path);
 // Folder that holds the short-path aliases: a path without blanks or other characters that a
 // command line would split, owned by the user and private.
 std::string AliasFolder();

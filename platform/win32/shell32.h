@@ -14,3 +14,20 @@ constexpr UINT_PTR SE_ERR_FNF = 2;
 // program is started detached and never waited for; a result above 32 means it was started.
 HINSTANCE WINAPI ShellExecuteA(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory,
                                INT showCommand);
+
+// Special folders: only CSIDL_APPDATA, the user's folder for programs' settings. The path buffer
+// holds MAX_PATH characters; create makes the folder when it is missing.
+constexpr int CSIDL_APPDATA = 0x001A;
+BOOL WINAPI SHGetSpecialFolderPathA(HWND owner, LPSTR path, int folder, BOOL create);
+
+// Files dropped from the desktop's file manager. A window that accepts files (DragAcceptFiles)
+// receives WM_DROPFILES, posted once the drop is over, with the HDROP in wParam; the receiver
+// reads the names with DragQueryFileA and releases the HDROP with DragFinish.
+struct HDROP__;
+using HDROP = HDROP__*;
+void WINAPI DragAcceptFiles(HWND window, BOOL accept);
+// index 0xFFFFFFFF: the number of files. Otherwise the length of that file's name without the
+// NUL; with a buffer, as much of the name as fits in size characters, NUL-terminated. 0 for an
+// index or HDROP that does not exist.
+UINT WINAPI DragQueryFileA(HDROP drop, UINT index, LPSTR file, UINT size);
+void WINAPI DragFinish(HDROP drop);

@@ -38,5 +38,7 @@ TEST(OutputFolderSetting, AFolderOfAnyLengthTheSystemAllowsComesBackWhole) {
 TEST(OutputFolderSetting, AnUnwritableFileRaisesTheIniError) {
   TempPlaces places;
   places.Environment().Set("SONVARRA_MODULE_PATH", places.Root() + "/gone/sonvarra");
+  places.Environment().Set("XDG_CONFIG_HOME", places.Root() + "/gone/config");
+  WriteFile(places.Root() + "/gone", "a file where the folders would be");
   EXPECT_THROW(WriteOutputFolder("/x/"), EIniFileException);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/win32/kernel32.h"
+#include "platform/win32/shell32.h"
 #include "tests/support/temp_places.h"
 
 namespace fs = std::filesystem;
@@ -139,4 +140,50 @@ TEST(FindFiles, ListsTheNamesThatMatchStarAndQuestionMarkAndNothingElseIsSpecial
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(FindFirstFileA((folder.str() + "/missing/*").c_str(), &data), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
+TEST(FullPathName, ResolvesFromTheCurrentFolderByNameAlone) {
+  TempFolder folder;
+  const fs::path before = fs::current_path();
+  fs::current_path(folder.path());
+  auto full = [](const char* name) {
+    char buffer[MAX_PATH];
+    LPSTR part = nullptr;
+    const DWORD n = GetFullPathNameA(name, sizeof buffer, buffer, &part);
+    return n == 0 || n >= sizeof buffer ? std::string("failed") : std::string(buffer) + "|" + (part ? part : "-");
+  };
+  const std::string here = fs::current_path().string();
+  EXPECT_EQ(full("clip.avi"), here + "/clip.avi|clip.avi");  // need not exist
+  EXPECT_EQ(full("./a//b/../c.avi"), here + "/a/c.avi|c.avi");
+  EXPECT_EQ(full("sub/"), here + "/sub/|-");
+  EXPECT_EQ(full("/x/./y/../../../z"), "/z|z");
+  EXPECT_EQ(full("/"), "/|-");
+  EXPECT_EQ(full(""), "failed");
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_NAME);
+  char small[4];
+  EXPECT_EQ(GetFullPathNameA("/abcdef", sizeof small, small, nullptr), 8u) << "the size needed, with the NUL";
+  fs::current_path(before);
+}
+
+TEST(SpecialFolders, ApplicationDataIsTheUsersConfigurationFolder) {
+  TempFolder folder;
+  test_support::ScopedEnvironment environment;
+  char path[MAX_PATH] = {};
+  environment.Set("XDG_CONFIG_HOME", folder.str() + "/config/");
+  ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, path, CSIDL_APPDATA, FALSE));
+  EXPECT_EQ(std::string(path), folder.str() + "/config");
+  EXPECT_FALSE(fs::exists(path)) << "only asked for";
+  ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, path, CSIDL_APPDATA, TRUE));
+  EXPECT_TRUE(fs::is_directory(path));
+
+  // Unset, or not given from the root: the folder in the home folder.
+  environment.Set("HOME", folder.str() + "/home");
+  for (const char* value : {"", "relative/config"}) {
+    environment.Set("XDG_CONFIG_HOME", value);
+    ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, path, CSIDL_APPDATA, FALSE));
+    EXPECT_EQ(std::string(path), folder.str() + "/home/.config") << value;
+  }
+  EXPECT_FALSE(SHGetSpecialFolderPathA(nullptr, path, 0x0005 /* CSIDL_PERSONAL */, FALSE));
+  environment.Set("XDG_CONFIG_HOME", "/" + std::string(MAX_PATH, 'x'));
+  EXPECT_FALSE(SHGetSpecialFolderPathA(nullptr, path, CSIDL_APPDATA, FALSE)) << "longer than the buffer";
 }

@@ -78,7 +78,10 @@ TEST_F(SettingsDialogTest, TheKeysKnowHowLongTheListsAre) {
 }
 
 TEST_F(SettingsDialogTest, AFileThatCannotBeWrittenIsReportedAndTheDialogStaysOpen) {
-  places.Environment().Set("SONVARRA_MODULE_PATH", places.Root() + "/read-only/sonvarra");
+  // neither beside the program nor in the user's folder
+  WriteFile(places.Root() + "/blocker", "x");
+  places.Environment().Set("SONVARRA_MODULE_PATH", places.Root() + "/blocker/program/sonvarra");
+  places.Environment().Set("XDG_CONFIG_HOME", places.Root() + "/blocker/config");
   WhileShown([&] {
     Form2->sComboBox1->SetItemIndex(2);
     Click(Form2->sButton1);
@@ -86,7 +89,7 @@ TEST_F(SettingsDialogTest, AFileThatCannotBeWrittenIsReportedAndTheDialogStaysOp
     EXPECT_EQ(Form2->sComboBox1->ItemIndex(), 2);
   });
   ASSERT_EQ(dialogs->messages.size(), 1u);
-  EXPECT_EQ(dialogs->messages[0].text, "Unable to write to " + places.Root() + "/read-only/settings.ini");
+  EXPECT_EQ(dialogs->messages[0].text, "Unable to write to " + places.Root() + "/blocker/config/sonvarra/settings.ini");
 }
 
 }  // namespace

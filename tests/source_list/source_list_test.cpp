@@ -11,12 +11,14 @@
 
 #include "app/file_items.h"
 #include "test_media.h"
+#include "tests/source_list/add_failure.h"
 #include "tests/windows/program.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using enginebin_test::test_clip;
+using test_support::Failure;
 
 class SourceListTest : public test_support::ProgramTest {
  protected:
@@ -53,10 +55,6 @@ class SourceListTest : public test_support::ProgramTest {
     return texts;
   }
 };
-
-AnsiString Failure(const AnsiString& path) {
-  return "Fail in initializing file:\r" + path + "\r\rThere is no CODEC for this file or can`t support it.";
-}
 
 TEST_F(SourceListTest, AddedFilesAreListedWithTheirLengthPlusOneSecond) {
   const AnsiString avi = Copy("clip.avi", "clip.avi");

@@ -1,5 +1,6 @@
 // A private set of the per-user places for one test: Windows directory, temporary root, home
-// folder and the program's module path (where "settings.ini" lives), all under one fresh folder.
+// folder, the user's configuration folder and the program's module path (beside which
+// "settings.ini" lives), all under one fresh folder.
 // Restores the environment on destruction.
 #pragma once
 
@@ -65,18 +66,22 @@ class TempFolder {
 class TempPlaces {
  public:
   TempPlaces() {
-    for (const char* sub : {"windows", "temp", "home", "program"}) std::filesystem::create_directories(root_.path() / sub);
+    for (const char* sub : {"windows", "temp", "home", "program", "config"}) std::filesystem::create_directories(root_.path() / sub);
     env_.Set("SONVARRA_WINDOWS_DIR", WindowsDir());
     env_.Set("SONVARRA_TEMP_DIR", TempDir());
     env_.Set("SONVARRA_HOME_DIR", HomeDir());
     env_.Set("SONVARRA_MODULE_PATH", ProgramDir() + "/sonvarra");
+    env_.Set("XDG_CONFIG_HOME", ConfigDir());
   }
   std::string Root() const { return root_.str(); }
   std::string WindowsDir() const { return (root_.path() / "windows").string(); }
   std::string TempDir() const { return (root_.path() / "temp").string(); }
   std::string HomeDir() const { return (root_.path() / "home").string(); }
   std::string ProgramDir() const { return (root_.path() / "program").string(); }
+  std::string ConfigDir() const { return (root_.path() / "config").string(); }
   std::string SettingsFile() const { return ProgramDir() + "/settings.ini"; }
+  // Where an installed program whose folder takes no new files keeps it.
+  std::string UserSettingsFile() const { return ConfigDir() + "/sonvarra/settings.ini"; }
   ScopedEnvironment& Environment() { return env_; }
 
  private:
