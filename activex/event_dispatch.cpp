@@ -18,19 +18,6 @@ HRESULT STDMETHODCALLTYPE TEventDispatch::QueryInterface(REFIID riid, void** obj
 ULONG STDMETHODCALLTYPE TEventDispatch::AddRef() { return host_.Unknown()->AddRef(); }
 ULONG STDMETHODCALLTYPE TEventDispatch::Release() { return host_.Unknown()->Release(); }
 
-HRESULT STDMETHODCALLTYPE TEventDispatch::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE TEventDispatch::GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo) {
-  if (typeInfo) *typeInfo = nullptr;
-  return E_NOTIMPL;
-}
-
-HRESULT STDMETHODCALLTYPE TEventDispatch::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
-
 HRESULT STDMETHODCALLTYPE TEventDispatch::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters, VARIANT*,
                                                  EXCEPINFO*, UINT*) {
   if (!parameters || (parameters->cArgs > 0 && !parameters->rgvarg)) return E_POINTER;

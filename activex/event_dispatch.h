@@ -4,20 +4,17 @@
 #pragma once
 
 #include "framework/components.h"
-#include "platform/com/automation.h"
+#include "platform/com/object.h"
 
 class TOleControl2;
 
-class TEventDispatch final : public TObject, public IDispatch {
+class TEventDispatch final : public TObject, public com::WithoutTypeInfo<IDispatch> {
  public:
   explicit TEventDispatch(TOleControl2& host) : host_(host) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
   ULONG STDMETHODCALLTYPE AddRef() override;
   ULONG STDMETHODCALLTYPE Release() override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** typeInfo) override;
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
   // S_OK for every event (E_POINTER without parameters): what a handler raises is reported with
   // the host as sender and goes no further.
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* parameters,

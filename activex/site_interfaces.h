@@ -6,6 +6,7 @@
 
 #include "activex/ole_control.h"
 #include "framework/component_reference.h"
+#include "platform/com/object.h"
 
 namespace site_detail {
 
@@ -86,20 +87,10 @@ struct TOleControl2::SiteInterfaces {
   };
 
   // The ambient properties: what the control may ask of its surroundings.
-  struct Ambient final : IDispatch {
+  struct Ambient final : com::WithoutTypeInfo<IDispatch> {
     TOleControl2& host;
     explicit Ambient(TOleControl2& h) : host(h) {}
     SITE_UNKNOWN
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-      if (!count) return E_POINTER;
-      *count = 0;
-      return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo) override {
-      if (typeInfo) *typeInfo = nullptr;
-      return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                                      UINT*) override {
       if (!(flags & DISPATCH_PROPERTYGET) || !result) return DISP_E_MEMBERNOTFOUND;

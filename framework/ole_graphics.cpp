@@ -1,40 +1,14 @@
 #include "framework/ole_graphics.h"
 
-#include <atomic>
-#include <functional>
+#include "platform/com/object.h"
 
 namespace {
 
 // A read-only dispatch object answering PROPERTYGET for its dispatch ids.
 template <class Interface>
-class PropertyObject : public Interface {
+class PropertyObject
+    : public com::Object<com::WithoutTypeInfo<Interface>, IID_IDispatch, InterfaceId<Interface>::value> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == InterfaceId<Interface>::value) {
-      *object = static_cast<Interface*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo) override {
-    if (typeInfo) *typeInfo = nullptr;
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                                    UINT*) override {
     if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
@@ -44,11 +18,7 @@ class PropertyObject : public Interface {
   }
 
  protected:
-  virtual ~PropertyObject() = default;
   virtual bool Get(DISPID id, VARIANT& result) const = 0;
-
- private:
-  std::atomic<ULONG> references_{1};
 };
 
 void SetBool(VARIANT& result, bool value) {

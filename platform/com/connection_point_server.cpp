@@ -1,36 +1,20 @@
 #include "platform/com/connection_point_server.h"
 
+#include "platform/com/object.h"
+
 #include <algorithm>
-#include <atomic>
 
 namespace com {
 namespace {
 
 // An enumerator over a snapshot; Copy hands out one item with a reference for the caller.
 template <class EnumInterface, class Item, class Holder>
-class SnapshotEnumerator final : public EnumInterface {
+class SnapshotEnumerator final : public Object<EnumInterface, InterfaceId<EnumInterface>::value> {
  public:
   using CopyItem = Item (*)(const Holder&);
   SnapshotEnumerator(std::shared_ptr<const std::vector<Holder>> items, ComPtr<IUnknown> keepAlive, CopyItem copy,
                      std::size_t position = 0)
       : items_(std::move(items)), keepAlive_(std::move(keepAlive)), copy_(copy), position_(position) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    if (riid == IID_IUnknown || riid == InterfaceId<EnumInterface>::value) {
-      *object = static_cast<EnumInterface*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   HRESULT STDMETHODCALLTYPE Next(ULONG count, Item* out, ULONG* fetched) override {
     if (fetched) *fetched = 0;
@@ -56,9 +40,6 @@ class SnapshotEnumerator final : public EnumInterface {
   }
 
  private:
-  ~SnapshotEnumerator() = default;
-
-  std::atomic<ULONG> references_{1};
   std::shared_ptr<const std::vector<Holder>> items_;
   ComPtr<IUnknown> keepAlive_;
   CopyItem copy_;

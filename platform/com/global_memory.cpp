@@ -37,6 +37,25 @@ unsigned char* Allocate(SIZE_T bytes, bool zero, bool fixed) {
   return static_cast<unsigned char*>(data);
 }
 
+// The block of a handle, with the heap locked for as long as the lookup lives; null (and
+// ERROR_INVALID_HANDLE) when the handle names no block.
+class LockedBlock {
+ public:
+  explicit LockedBlock(HGLOBAL memory) : lock_(TheHeap().mutex) {
+    auto found = TheHeap().blocks.find(memory);
+    if (found == TheHeap().blocks.end())
+      SetLastError(ERROR_INVALID_HANDLE);
+    else
+      block_ = &found->second;
+  }
+  Block* operator->() const { return block_; }
+  explicit operator bool() const { return block_ != nullptr; }
+
+ private:
+  std::lock_guard<std::mutex> lock_;
+  Block* block_ = nullptr;
+};
+
 }  // namespace
 
 HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes) {
@@ -97,49 +116,31 @@ HGLOBAL WINAPI GlobalReAlloc(HGLOBAL memory, SIZE_T bytes, UINT flags) {
 }
 
 LPVOID WINAPI GlobalLock(HGLOBAL memory) {
-  Heap& heap = TheHeap();
-  std::lock_guard lock(heap.mutex);
-  auto found = heap.blocks.find(memory);
-  if (found == heap.blocks.end()) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
-  Block& block = found->second;
-  if (!block.data) {
+  LockedBlock block(memory);
+  if (!block) return nullptr;
+  if (!block->data) {
     SetLastError(157);  // ERROR_DISCARDED: an empty movable block has no memory to lock
     return nullptr;
   }
-  if (block.movable) ++block.locks;
-  return block.data;
+  if (block->movable) ++block->locks;
+  return block->data;
 }
 
 BOOL WINAPI GlobalUnlock(HGLOBAL memory) {
-  Heap& heap = TheHeap();
-  std::lock_guard lock(heap.mutex);
-  auto found = heap.blocks.find(memory);
-  if (found == heap.blocks.end()) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  Block& block = found->second;
-  if (!block.movable || block.locks == 0) {
+  LockedBlock block(memory);
+  if (!block) return FALSE;
+  if (!block->movable || block->locks == 0) {
     SetLastError(ERROR_NOT_LOCKED);
     return FALSE;
   }
-  if (--block.locks > 0) return TRUE;
+  if (--block->locks > 0) return TRUE;
   SetLastError(ERROR_SUCCESS);
   return FALSE;
 }
 
 SIZE_T WINAPI GlobalSize(HGLOBAL memory) {
-  Heap& heap = TheHeap();
-  std::lock_guard lock(heap.mutex);
-  auto found = heap.blocks.find(memory);
-  if (found == heap.blocks.end()) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return 0;
-  }
-  return found->second.size;
+  LockedBlock block(memory);
+  return block ? block->size : 0;
 }
 
 HGLOBAL WINAPI GlobalFree(HGLOBAL memory) {

@@ -1,7 +1,8 @@
 #include "platform/com/stream.h"
 
+#include "platform/com/object.h"
+
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <memory>
 
@@ -16,29 +17,12 @@ struct Storage {
   }
 };
 
-class HGlobalStream final : public IStream {
+class HGlobalStream final : public com::Object<IStream, IID_ISequentialStream, IID_IStream> {
  public:
   HGlobalStream(std::shared_ptr<Storage> storage, ULONGLONG position)
       : storage_(std::move(storage)), position_(position) {}
 
   HGLOBAL Memory() const { return storage_->memory; }
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_ISequentialStream || riid == IID_IStream) {
-      *object = static_cast<IStream*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   HRESULT STDMETHODCALLTYPE Read(void* buffer, ULONG count, ULONG* read) override {
     if (read) *read = 0;
@@ -139,15 +123,12 @@ class HGlobalStream final : public IStream {
   }
 
  private:
-  ~HGlobalStream() = default;
-
   ULONGLONG Size() const { return GlobalSize(Memory()); }
   HRESULT Resize(ULONGLONG size) {
     if (!GlobalReAlloc(Memory(), static_cast<SIZE_T>(size), GMEM_MOVEABLE | GMEM_ZEROINIT)) return STG_E_MEDIUMFULL;
     return S_OK;
   }
 
-  std::atomic<ULONG> references_{1};
   std::shared_ptr<Storage> storage_;
   ULONGLONG position_;
 };

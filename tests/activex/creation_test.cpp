@@ -139,11 +139,7 @@ TEST_F(HostTest, TheEnabledStateIsExchangedBothWaysWithoutEcho) {
   THost::descriptor.StockFlags = StockEnabled;
   THost* host = MakeHost();
   TestControl& control = Control();
-  VARIANT disabled;
-  VariantInit(&disabled);
-  disabled.vt = VT_BOOL;
-  disabled.boolVal = VARIANT_FALSE;
-  control.properties[DISPID_ENABLED] = disabled;
+  control.properties[DISPID_ENABLED] = Boolean(false);
   form->Show();
   EXPECT_FALSE(host->Enabled());  // pulled on connection
   EXPECT_TRUE(control.putFlags.empty());
@@ -158,13 +154,7 @@ TEST_F(HostTest, TheEnabledStateIsExchangedBothWaysWithoutEcho) {
 
   host->SetEnabled(false);
   EXPECT_EQ(control.properties[DISPID_ENABLED].boolVal, 0);
-  control.SetProperty(DISPID_ENABLED, [] {
-    VARIANT on;
-    VariantInit(&on);
-    on.vt = VT_BOOL;
-    on.boolVal = VARIANT_TRUE;
-    return on;
-  }());
+  control.SetProperty(DISPID_ENABLED, Boolean(true));
   EXPECT_TRUE(host->Enabled());
   EXPECT_EQ(control.putFlags.size(), 2u);
 }

@@ -39,18 +39,14 @@ TEST_F(EventTest, ArgumentsReachTheHandlerInDeclarationOrderWithTheirOwnTypes) {
 TEST_F(EventTest, AVarParameterWritesThroughIntoTheControlsVariableAndArraysComeAsTheirVariant) {
   host->OnCount = [](TObject*, LONG* count) { *count += 1; };
   LONG count = 41;
-  VARIANT byReference;
-  VariantInit(&byReference);
-  byReference.vt = VT_I4 | VT_BYREF;
+  VARIANT byReference = Of(VT_I4 | VT_BYREF);
   byReference.plVal = &count;
   Fire(kCountEvent, {byReference});
   EXPECT_EQ(count, 42);
 
   const VARIANT* seen = nullptr;
   host->OnArray = [&](TObject*, VARIANT& element) { seen = &element; };
-  VARIANT array;
-  VariantInit(&array);
-  array.vt = VT_ARRAY | VT_I4;
+  VARIANT array = Of(VT_ARRAY | VT_I4);
   Fire(kArrayEvent, {array});
   ASSERT_NE(seen, nullptr);
   EXPECT_EQ(reported.size(), 0u);
@@ -116,9 +112,7 @@ TEST_F(EventTest, TheLegacyFormPassesEightBitStringsWritesBackByReferenceAndRefu
   THost::descriptor.DescriptorVersion = 200;
   host->OnLegacyText = [](TObject*, AnsiString& text, int number) { text += "-" + IntToStr(number); };
   BSTR place = com::AllocBstr("name");
-  VARIANT byReference;
-  VariantInit(&byReference);
-  byReference.vt = VT_BSTR | VT_BYREF;
+  VARIANT byReference = Of(VT_BSTR | VT_BYREF);
   byReference.pbstrVal = &place;
   Fire(kLegacyTextEvent, {byReference, Long(3)});
   EXPECT_EQ(com::BstrToUtf8(place), "name-3");  // the old string was freed, not leaked
@@ -126,16 +120,12 @@ TEST_F(EventTest, TheLegacyFormPassesEightBitStringsWritesBackByReferenceAndRefu
 
   const VARIANT* object = nullptr;
   host->OnLegacyObject = [&](TObject*, const VARIANT& element) { object = &element; };
-  VARIANT dispatch;
-  VariantInit(&dispatch);
-  dispatch.vt = VT_DISPATCH;
+  VARIANT dispatch = Of(VT_DISPATCH);
   dispatch.pdispVal = &Control();
   Fire(kLegacyObjectEvent, {dispatch});
   EXPECT_NE(object, nullptr);
   // A string array is an array, not a string.
-  VARIANT strings;
-  VariantInit(&strings);
-  strings.vt = VT_ARRAY | VT_BSTR;
+  VARIANT strings = Of(VT_ARRAY | VT_BSTR);
   object = nullptr;
   Fire(kLegacyObjectEvent, {strings});
   EXPECT_NE(object, nullptr);
@@ -164,9 +154,7 @@ TEST_F(EventTest, StockEventsBecomeTheHostsOwnInputEvents) {
     EXPECT_EQ(x, 10);
     EXPECT_EQ(y, 20);
   };
-  VARIANT shortButton;
-  VariantInit(&shortButton);
-  shortButton.vt = VT_I2;
+  VARIANT shortButton = Of(VT_I2);
   shortButton.iVal = 3;  // left and right
   Fire(DISPID_MOUSEDOWN, {shortButton, Long(1), Long(10), Long(20)});
   Fire(DISPID_MOUSEDOWN, {Long(0), Long(0), Long(10), Long(20)});
@@ -185,25 +173,19 @@ TEST_F(EventTest, KeyEventsGiveChangedKeysBackOnlyThroughReferencesAndOnlyAsWide
     key = 0;
   };
   SHORT key = VK_RETURN;
-  VARIANT keyByReference;
-  VariantInit(&keyByReference);
-  keyByReference.vt = VT_I2 | VT_BYREF;
+  VARIANT keyByReference = Of(VT_I2 | VT_BYREF);
   keyByReference.piVal = &key;
   Fire(DISPID_KEYDOWN, {keyByReference, Long(2)});
   EXPECT_EQ(key, 0);
 
   host->OnKeyPress = [](TObject*, char& ch) { ch = 'B'; };
   SHORT ascii = 0x4161;  // 'a' in the low byte
-  VARIANT asciiByReference;
-  VariantInit(&asciiByReference);
-  asciiByReference.vt = VT_I2 | VT_BYREF;
+  VARIANT asciiByReference = Of(VT_I2 | VT_BYREF);
   asciiByReference.piVal = &ascii;
   Fire(DISPID_KEYPRESS, {asciiByReference});
   EXPECT_EQ(ascii, 0x4142);  // one byte written, the other kept
   BYTE small = 'a';
-  VARIANT byteByReference;
-  VariantInit(&byteByReference);
-  byteByReference.vt = VT_UI1 | VT_BYREF;
+  VARIANT byteByReference = Of(VT_UI1 | VT_BYREF);
   byteByReference.pbVal = &small;
   host->OnKeyDown = [](TObject*, WORD& k, TShiftState) { k = 0x1234; };
   Fire(DISPID_KEYDOWN, {byteByReference, Long(0)});  // a 16-bit key into an 8-bit variable
@@ -212,9 +194,7 @@ TEST_F(EventTest, KeyEventsGiveChangedKeysBackOnlyThroughReferencesAndOnlyAsWide
   Fire(DISPID_KEYPRESS, {byValue});  // nothing to give back into
   EXPECT_EQ(byValue.lVal, 'a');
 
-  VARIANT notANumber;
-  VariantInit(&notANumber);
-  notANumber.vt = VT_DISPATCH;
+  VARIANT notANumber = Of(VT_DISPATCH);
   notANumber.pdispVal = nullptr;
   Fire(DISPID_KEYUP, {notANumber, Long(0)});
   ASSERT_EQ(reported.size(), 1u);

@@ -50,28 +50,4 @@ THost* HostTest::MakeHost(const test_control::Behaviour& behaviour) {
   return host;
 }
 
-VARIANT Long(LONG value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_I4;
-  v.lVal = value;
-  return v;
-}
-
-VARIANT Double(double value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_R8;
-  v.dblVal = value;
-  return v;
-}
-
-VARIANT Text(const char* text) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_BSTR;
-  v.bstrVal = com::AllocBstr(text);
-  return v;
-}
-
 }  // namespace host_test

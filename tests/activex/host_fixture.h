@@ -13,6 +13,7 @@
 #include "framework/exception_report.h"
 #include "framework/forms.h"
 #include "tests/activex/test_control.h"
+#include "tests/activex/variant_values.h"
 
 namespace host_test {
 
@@ -82,8 +83,10 @@ class HostTest : public testing::Test {
   TExceptionReporter previousReporter_;
 };
 
-VARIANT Long(LONG value);
-VARIANT Double(double value);
-VARIANT Text(const char* text);  // a new BSTR the caller frees
+using test_values::Boolean;
+using test_values::Double;
+using test_values::Long;
+using test_values::Of;
+using test_values::Text;
 
 }  // namespace host_test

@@ -1,5 +1,6 @@
 // In-place activation: the control's own window as the host's, extent and bounds, controls
 // invisible at run time, UI activation on a form, menus, and the host's window procedure.
+#include <QCoreApplication>
 #include <QWidget>
 
 #include "tests/activex/host_fixture.h"
@@ -198,6 +199,22 @@ TEST_F(HostTest, UIActivationMovesFromOneHostToAnotherOnTheSameForm) {
   EXPECT_TRUE(secondControl.uiActive);
   TComponentDeleter()(second);
   EXPECT_EQ(form->UIActiveHostedControl(), nullptr);
+}
+
+TEST_F(HostTest, TheFocusMovingFromOneHostToAnotherMovesTheUIActivationWithIt) {
+  THost* first = MakeHost();
+  TestControl& firstControl = Control();
+  THost* second = MakeHost();
+  form->Show();
+  form->Widget()->activateWindow();
+  QCoreApplication::processEvents();
+  SetFocus(first->Handle());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(form->UIActiveHostedControl(), first);
+  SetFocus(second->Handle());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(form->UIActiveHostedControl(), second);
+  EXPECT_FALSE(firstControl.uiActive);
 }
 
 class MdiForm final : public TForm {

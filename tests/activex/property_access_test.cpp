@@ -23,9 +23,7 @@ struct Counted final : IUnknown {
 TEST_F(HostTest, ReadingIntoAUsedVariantReleasesWhatItHeld) {
   THost* host = MakeHost();
   Counted object;
-  VARIANT value;
-  VariantInit(&value);
-  value.vt = VT_UNKNOWN;
+  VARIANT value = Of(VT_UNKNOWN);
   value.punkVal = &object;
   object.AddRef();
   host->GetPropertyValue(test_control::kNumber, value);
@@ -55,9 +53,7 @@ TEST_F(HostTest, WritesSendTheDocumentedTypesAndOnlyAPlainDispatchByReference) {
   host->SetPictureDispProperty(test_control::kPicture, ole.Get());
   EXPECT_EQ(control.putFlags.back(), DISPATCH_PROPERTYPUTREF);
   IDispatch* pointer = ole.Get();
-  VARIANT byReference;
-  VariantInit(&byReference);
-  byReference.vt = VT_DISPATCH | VT_BYREF;
+  VARIANT byReference = Of(VT_DISPATCH | VT_BYREF);
   byReference.ppdispVal = &pointer;
   host->SetOleVariantProperty(test_control::kPicture, byReference);
   EXPECT_EQ(control.putFlags.back(), DISPATCH_PROPERTYPUT);

@@ -5,8 +5,13 @@
 
 #include "framework/graphics.h"
 #include "framework/ole_graphics.h"
+#include "tests/activex/variant_values.h"
 
 namespace test_control {
+
+using test_values::Boolean;
+using test_values::Long;
+using test_values::Of;
 
 Behaviour TestControl::next;
 TestControl* TestControl::last = nullptr;
@@ -14,22 +19,6 @@ TestControl* TestControl::last = nullptr;
 namespace {
 
 constexpr char kWindowClass[] = "TestControlWindow";
-
-VARIANT Long(LONG value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_I4;
-  v.lVal = value;
-  return v;
-}
-
-VARIANT Boolean(bool value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_BOOL;
-  v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-  return v;
-}
 
 template <class T>
 bool ReadValue(IStream* stream, T& value) {
@@ -60,18 +49,12 @@ TestControl::TestControl(const Behaviour& b) : behaviour(b) {
   properties[DISPID_ENABLED] = Boolean(true);
   properties[DISPID_BACKCOLOR] = Long(0x00FF00);  // green
   properties[DISPID_FORECOLOR] = Long(0x000080);
-  VARIANT caption;
-  VariantInit(&caption);
-  caption.vt = VT_BSTR;
-  caption.bstrVal = com::AllocBstr("Host1");
-  properties[DISPID_CAPTION] = caption;
+  properties[DISPID_CAPTION] = test_values::Text("Host1");
   TFont font;
   font.Name = "Tahoma";
   font.SetSize(12);
   font.Style = static_cast<int>(TFontStyle::fsBold);
-  VARIANT oleFont;
-  VariantInit(&oleFont);
-  oleFont.vt = VT_DISPATCH;
+  VARIANT oleFont = Of(VT_DISPATCH);
   oleFont.pdispVal = GetOleFont(font).Detach();
   properties[DISPID_FONT] = oleFont;
   properties[kNumber] = Long(0);
