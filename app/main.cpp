@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
 #include "app/screenshots.h"
+#include "app/system_components.h"
 #include "framework/dialogs.h"
 #include "framework/forms.h"
 #include "settings/settings_dialog.h"
@@ -14,6 +15,7 @@ int main(int argc, char* argv[]) {
     Application->Initialize();
     SetDialogService(MakeQtDialogService());
     Application->SetTitle("Sonvarra 1.0");
+    RegisterSystemComponents();
     Application->CreateForm(Form1);  // its FormCreate runs before the dialogs exist
     Application->CreateForm(Form2);
     Application->CreateForm(Form3);

@@ -40,6 +40,7 @@ const Placed kMainWindow[] = {
     {"GroupBox3", "TGroupBox", 40, 96, 313, 97, "Progress: "},
     {"Label5", "TLabel", 16, 24, -1, 13, ""},
     {"ProgressBar1", "TProgressBar", 16, 64, 281, 17, ""},
+    {"ActiveMovie1", "TActiveMovie", 424, 336, 41, 33, ""},
 };
 
 TEST_F(ProgramTest, EveryControlOfTheMainWindowStandsWhereItsTableSays) {
@@ -142,13 +143,13 @@ TEST_F(ProgramTest, TheMainWindowsListsFieldsTimersAndSkinComponentsHaveTheirSet
   EXPECT_FALSE(Form1->GroupBox3->Visible());
   EXPECT_FALSE(Form1->GroupBox3->Widget()->isVisible());
   EXPECT_EQ(Form1->Label5->Caption(), "");
-  // tab order: list, track bar, folder, format, then the progress group (the preview player's
-  // place before it is still empty)
+  // tab order: list, track bar, folder, format, the preview player, then the progress group
   EXPECT_EQ(list.TabOrder(), 0);
   EXPECT_EQ(Form1->sTrackBar1->TabOrder(), 1);
   EXPECT_EQ(folder.TabOrder(), 2);
   EXPECT_EQ(format.TabOrder(), 3);
-  EXPECT_EQ(Form1->GroupBox3->TabOrder(), 4);
+  EXPECT_EQ(Form1->ActiveMovie1->TabOrder(), 4);
+  EXPECT_EQ(Form1->GroupBox3->TabOrder(), 5);
   EXPECT_EQ(Form1->ProgressBar1->TabOrder(), 0);
 
   EXPECT_TRUE(Form1->Timer1->Enabled());

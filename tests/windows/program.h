@@ -8,6 +8,7 @@
 
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
+#include "app/system_components.h"
 #include "platform/win32/places.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_file.h"
@@ -20,6 +21,7 @@ namespace test_support {
 class ProgramTest : public testing::Test {
  protected:
   void Start() {
+    RegisterSystemComponents();
     application = std::make_unique<TApplication>();
     application->Initialize();
     application->SetTitle("Sonvarra 1.0");
