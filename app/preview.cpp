@@ -17,11 +17,17 @@ void ResetClock(TForm1& form) {
   form.sLabel2->SetCaption(kClockAtRest);
 }
 
+// The file of a row, as the player is given it.
+WideString RowFile(int row) { return com::Utf8ToUtf16(FileItems.at(static_cast<std::size_t>(row)).SourcePath); }
+
+bool RowListed(int row) { return row >= 0 && static_cast<std::size_t>(row) < FileItems.size(); }
+
 // Begin and End mark the row whose file the player holds: the clock shows where in that file the
 // user is. Until Timer1 has loaded a newly selected row, the clock still tells of the previous
 // file, and a file that did not open tells of none.
 bool PlayerHoldsRow(TForm1& form, int row) {
-  return row >= 0 && form.Timer1->Tag() == row && form.ActiveMovie1->OpenState() == nsOpen;
+  return form.Timer1->Tag() == row && RowListed(row) && RowFile(row) == form.ActiveMovie1->FileName() &&
+         form.ActiveMovie1->OpenState() == nsOpen;
 }
 
 // Begin puts the clock at the begin of the selected row's range, End at its end; a clock beyond the
@@ -47,11 +53,12 @@ void MarkRange(TForm1& form, bool begin) {
 void TForm1::Timer1Timer(TObject*) {
   if (Converting) return;
   const int selected = sListView1->ItemIndex();
-  if (selected == Timer1->Tag()) return;
+  // Rows deleted before a tick move the others up: the same index may now be another file.
+  if (selected == Timer1->Tag() && !(RowListed(selected) && RowFile(selected) != ActiveMovie1->FileName())) return;
   try {
     if (selected >= 0) {
       ResetClock(*this);
-      ActiveMovie1->SetFileName(com::Utf8ToUtf16(FileItems.at(static_cast<std::size_t>(selected)).SourcePath));
+      ActiveMovie1->SetFileName(RowFile(selected));
       ActiveMovie1->Open();
     }
   } catch (...) {
