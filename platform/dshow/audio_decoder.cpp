@@ -16,13 +16,16 @@ extern "C" {
 namespace dshow {
 namespace {
 
+// The packet queue holds a few seconds of sound.
+constexpr std::size_t kMaxPackets = 250;
+constexpr std::size_t kMaxBytes = 2u << 20;
 constexpr int kFramesPerBuffer = 8192;
 // Timestamps closer than this to the running sample count are taken as continuous.
 constexpr REFERENCE_TIME kJitter = UNITS / 50;
 
 class AudioDecoder final : public DecoderFilter {
  public:
-  AudioDecoder() : DecoderFilter(CLSID_FFmpegAudioDecoder, 1000, 4u << 20) {}
+  AudioDecoder() : DecoderFilter(CLSID_FFmpegAudioDecoder, kMaxPackets, kMaxBytes) {}
   ~AudioDecoder() override { Stop(); }
 
  private:
@@ -229,11 +232,7 @@ class AudioDecoder final : public DecoderFilter {
 }  // namespace
 
 HRESULT CreateAudioDecoder(IUnknown* outer, REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (outer) return CLASS_E_NOAGGREGATION;
-  ComPtr<IBaseFilter> filter = ComPtr<IBaseFilter>::Attach(new AudioDecoder);
-  return filter->QueryInterface(riid, object);
+  return CreateFilterInstance<AudioDecoder>(outer, riid, object);
 }
 
 }  // namespace dshow

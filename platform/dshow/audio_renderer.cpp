@@ -40,20 +40,28 @@ constexpr REFERENCE_TIME kRingLength = UNITS / 2;
 constexpr REFERENCE_TIME kCueLength = UNITS / 10;
 constexpr REFERENCE_TIME kTimestampJitter = UNITS / 50;
 
-// SDL's audio subsystem is counted; its calls are serialised here.
+// SDL's audio is started for each use and ended after the last (SDL itself with it, which the
+// product uses for nothing else); its calls are serialised here.
 std::mutex& SdlLock() {
   static std::mutex lock;
   return lock;
 }
+int sdlUsers = 0;  // guarded by SdlLock()
 
 bool InitSdlAudio() {
   std::lock_guard lock(SdlLock());
-  return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    if (sdlUsers == 0) SDL_Quit();
+    return false;
+  }
+  ++sdlUsers;
+  return true;
 }
 
 void QuitSdlAudio() {
   std::lock_guard lock(SdlLock());
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (--sdlUsers == 0) SDL_Quit();
 }
 
 class AudioRenderer;
@@ -75,7 +83,7 @@ class AudioInput final : public InputPin {
   AudioRenderer& owner_;
 };
 
-class AudioRenderer final : public BaseFilter, public IReferenceClock, public IBasicAudio {
+class AudioRenderer final : public BaseFilter, public IReferenceClock, public NoTypeInfo<IBasicAudio> {
  public:
   AudioRenderer() : BaseFilter(CLSID_DSoundRender), input_(*this) {}
   ~AudioRenderer() override { Stop(); }
@@ -98,17 +106,6 @@ class AudioRenderer final : public BaseFilter, public IReferenceClock, public IB
   }
   HRESULT STDMETHODCALLTYPE Unadvise(DWORD_PTR) override { return S_FALSE; }
 
-  // IDispatch of IBasicAudio: no type information.
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-    return E_NOTIMPL;
-  }
   HRESULT STDMETHODCALLTYPE put_Volume(LONG lVolume) override;
   HRESULT STDMETHODCALLTYPE get_Volume(LONG* plVolume) override;
   HRESULT STDMETHODCALLTYPE put_Balance(LONG lBalance) override;
@@ -457,7 +454,7 @@ HRESULT AudioRenderer::OnPause(FILTER_STATE from) {
   }
   want.format = AUDIO_S16SYS;
   int samples = 256;
-  while (samples * 40 < want.freq && samples < 8192) samples *= 2;  // about 25 ms
+  while (samples * 2 * 40 <= want.freq && samples < 8192) samples *= 2;  // at most 25 ms: 1024 at 48 kHz
   want.samples = static_cast<Uint16>(samples);
   want.callback = &AudioRenderer::Callback;
   want.userdata = this;
@@ -564,14 +561,11 @@ HRESULT AudioRenderer::get_Balance(LONG* plBalance) {
 }  // namespace
 
 HRESULT CreateAudioRenderer(IUnknown* outer, REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (outer) return CLASS_E_NOAGGREGATION;
+  if (object) *object = nullptr;
   // Without a working audio output there is nothing to render to.
   if (!InitSdlAudio()) return VFW_E_NO_AUDIO_HARDWARE;
   QuitSdlAudio();
-  ComPtr<IBaseFilter> filter = ComPtr<IBaseFilter>::Attach(new AudioRenderer);
-  return filter->QueryInterface(riid, object);
+  return CreateFilterInstance<AudioRenderer>(outer, riid, object);
 }
 
 }  // namespace dshow

@@ -101,6 +101,21 @@ class InputPin : public BasePin, public IMemInputPin {
   ComPtr<IMemAllocator> allocator_;  // guarded by allocatorLock_
 };
 
+// An input pin that says whether pictures are wanted downstream of it (IFrameDemand).
+class DemandInputPin : public InputPin, public IFrameDemand {
+ public:
+  using InputPin::InputPin;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override { return InputPin::QueryInterface(riid, object); }
+  ULONG STDMETHODCALLTYPE AddRef() override { return InputPin::AddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return InputPin::Release(); }
+
+ protected:
+  HRESULT QueryExtra(REFIID riid, void** object) override {
+    if (riid == IID_IFrameDemand) return Hand(static_cast<IFrameDemand*>(this), object);
+    return InputPin::QueryExtra(riid, object);
+  }
+};
+
 // An output pin: leads the connection (proposes types, hands the peer an allocator) and delivers
 // downstream.
 class OutputPin : public BasePin {
@@ -199,5 +214,15 @@ class BaseFilter : public IBaseFilter, protected RefCounted {
   IMediaEventSink* sink_ = nullptr;
   std::u16string name_;
 };
+
+// The class factory of a filter: no aggregation; the new filter answers riid.
+template <class Filter>
+HRESULT CreateFilterInstance(IUnknown* outer, REFIID riid, void** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  if (outer) return CLASS_E_NOAGGREGATION;
+  ComPtr<IBaseFilter> filter = ComPtr<IBaseFilter>::Attach(new Filter);
+  return filter->QueryInterface(riid, object);
+}
 
 }  // namespace dshow

@@ -30,12 +30,9 @@ bool IsRgb(const GUID& subtype) { return subtype == MEDIASUBTYPE_RGB24 || subtyp
 
 class ColourConverter;
 
-class ConverterInput final : public InputPin, public IFrameDemand {
+class ConverterInput final : public DemandInputPin {
  public:
   explicit ConverterInput(ColourConverter& owner);
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override { return InputPin::QueryInterface(riid, object); }
-  ULONG STDMETHODCALLTYPE AddRef() override { return InputPin::AddRef(); }
-  ULONG STDMETHODCALLTYPE Release() override { return InputPin::Release(); }
   HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
   HRESULT STDMETHODCALLTYPE Receive(IMediaSample* pSample) override;
   HRESULT STDMETHODCALLTYPE EndOfStream() override;
@@ -43,12 +40,6 @@ class ConverterInput final : public InputPin, public IFrameDemand {
   HRESULT STDMETHODCALLTYPE EndFlush() override;
   HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME tStart, REFERENCE_TIME tStop, double dRate) override;
   BOOL STDMETHODCALLTYPE FramesWanted() override;
-
- protected:
-  HRESULT QueryExtra(REFIID riid, void** object) override {
-    if (riid == IID_IFrameDemand) return Hand(static_cast<IFrameDemand*>(this), object);
-    return InputPin::QueryExtra(riid, object);
-  }
 
  private:
   ColourConverter& owner_;
@@ -93,7 +84,7 @@ class ColourConverter final : public BaseFilter {
   int scalerOutFormat_ = AV_PIX_FMT_NONE;
 };
 
-ConverterInput::ConverterInput(ColourConverter& owner) : InputPin(owner, u"Input"), owner_(owner) {}
+ConverterInput::ConverterInput(ColourConverter& owner) : DemandInputPin(owner, u"Input"), owner_(owner) {}
 
 HRESULT ConverterInput::CheckMediaType(const AM_MEDIA_TYPE& mt) {
   if (mt.majortype != MEDIATYPE_Video || PixelFormatOf(mt.subtype) == AV_PIX_FMT_NONE) return S_FALSE;
@@ -270,11 +261,7 @@ HRESULT ColourConverter::Convert(IMediaSample* in) {
 }  // namespace
 
 HRESULT CreateColourConverter(IUnknown* outer, REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (outer) return CLASS_E_NOAGGREGATION;
-  ComPtr<IBaseFilter> filter = ComPtr<IBaseFilter>::Attach(new ColourConverter);
-  return filter->QueryInterface(riid, object);
+  return CreateFilterInstance<ColourConverter>(outer, riid, object);
 }
 
 }  // namespace dshow

@@ -37,6 +37,22 @@ HRESULT Hand(Interface* pointer, void** object) {
   return S_OK;
 }
 
+// IDispatch without type information, shared by the automation interfaces of this layer.
+template <class Interface>
+class NoTypeInfo : public Interface {
+ public:
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    return E_NOTIMPL;
+  }
+};
+
 std::u16string WideString(LPCWSTR text);  // null gives an empty string
 std::u16string WideFromUtf8(const std::string& text);
 std::string Utf8FromWide(const std::u16string& text);

@@ -4,11 +4,6 @@
 
 namespace dshow {
 
-HRESULT DecoderFilter::Input::QueryExtra(REFIID riid, void** object) {
-  if (riid == IID_IFrameDemand) return Hand(static_cast<IFrameDemand*>(this), object);
-  return InputPin::QueryExtra(riid, object);
-}
-
 DecoderFilter::DecoderFilter(const CLSID& clsid, std::size_t maxPackets, std::size_t maxBytes)
     : BaseFilter(clsid), input_(*this), output_(*this), queue_(maxPackets, maxBytes) {}
 

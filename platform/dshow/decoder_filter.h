@@ -30,12 +30,9 @@ class DecoderFilter : public BaseFilter, public IStreamStatistics {
   std::vector<BasePin*> Pins() override { return {&input_, &output_}; }
 
  protected:
-  class Input final : public InputPin, public IFrameDemand {
+  class Input final : public DemandInputPin {
    public:
-    explicit Input(DecoderFilter& owner) : InputPin(owner, u"Input"), owner_(owner) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override { return InputPin::QueryInterface(riid, object); }
-    ULONG STDMETHODCALLTYPE AddRef() override { return InputPin::AddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return InputPin::Release(); }
+    explicit Input(DecoderFilter& owner) : DemandInputPin(owner, u"Input"), owner_(owner) {}
     HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override { return owner_.CheckInputType(mt); }
     HRESULT STDMETHODCALLTYPE Receive(IMediaSample* pSample) override { return owner_.ReceivePacket(pSample); }
     HRESULT STDMETHODCALLTYPE EndOfStream() override { return owner_.QueueEndOfStream(); }
@@ -48,7 +45,6 @@ class DecoderFilter : public BaseFilter, public IStreamStatistics {
 
    protected:
     HRESULT CompleteConnect(IPin*) override { return owner_.SetInputType(ConnectionType().Get()); }
-    HRESULT QueryExtra(REFIID riid, void** object) override;
 
    private:
     DecoderFilter& owner_;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 
@@ -23,6 +24,7 @@ constexpr int kMaxReadAhead = 400;
 // Packets of a stream sent after the stop position, for decoders that reorder.
 constexpr REFERENCE_TIME kStopMargin = UNITS / 2;
 constexpr int kMaxReadErrors = 8;
+constexpr auto kDemandPoll = std::chrono::milliseconds(100);
 // The stop position of a file whose length is not known.
 constexpr REFERENCE_TIME kUnknownEnd = INT64_MAX / 4;
 
@@ -62,14 +64,8 @@ FFmpegSource::FFmpegSource() : BaseFilter(CLSID_FFmpegSource) {}
 
 FFmpegSource::~FFmpegSource() { Stop(); }
 
-HRESULT CreateFFmpegSource(IUnknown* outer, REFIID riid, void** object) { return FFmpegSource::Create(outer, riid, object); }
-
-HRESULT FFmpegSource::Create(IUnknown* outer, REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (outer) return CLASS_E_NOAGGREGATION;
-  ComPtr<IBaseFilter> filter = ComPtr<IBaseFilter>::Attach(new FFmpegSource);
-  return filter->QueryInterface(riid, object);
+HRESULT CreateFFmpegSource(IUnknown* outer, REFIID riid, void** object) {
+  return CreateFilterInstance<FFmpegSource>(outer, riid, object);
 }
 
 HRESULT FFmpegSource::QueryExtra(REFIID riid, void** object) {
@@ -459,7 +455,8 @@ void FFmpegSource::DemuxLoop() {
           break;
         }
         if (!Idle()) break;
-        wake_.wait(lock);
+        // Nothing to read: look again now and then whether the pictures are wanted again.
+        if (wake_.wait_for(lock, kDemandPoll) == std::cv_status::timeout) break;
       }
     }
     if (seekTo) {
@@ -467,6 +464,7 @@ void FFmpegSource::DemuxLoop() {
       continue;
     }
     UpdateVideoDemand();
+    if (Idle()) continue;
     if (!ReadPacket(packet.get())) {
       for (auto& pin : pins_) EndPin(*pin);
       continue;
@@ -608,7 +606,7 @@ void FFmpegSource::ResynchroniseTo(REFERENCE_TIME position) {
 
 void FFmpegSource::UpdateVideoDemand() {
   for (auto& pin : pins_) {
-    if (!pin->video || pin->ended) continue;
+    if (!pin->video) continue;
     const bool wanted = pin->DownstreamWantsFrames();
     if (wanted == pin->wanted) continue;
     pin->wanted = wanted;
@@ -618,7 +616,15 @@ void FFmpegSource::UpdateVideoDemand() {
     // While paused the renderer asks for a repaint, which seeks; while running, pick the video
     // up again at the playing position.
     REFERENCE_TIME now = 0;
-    if (seekable_ && StreamTimeNow(now)) ResynchroniseTo(segment_ + std::max<REFERENCE_TIME>(now, 0));
+    if (!seekable_ || !StreamTimeNow(now)) continue;
+    if (pin->ended) {
+      // Its end was delivered already: that branch starts the segment over on its own.
+      pin->DeliverBeginFlush();
+      pin->DeliverEndFlush();
+      pin->DeliverNewSegment(segment_, segmentStop_, 1.0);
+      pin->ended = pin->refused = false;
+    }
+    ResynchroniseTo(segment_ + std::max<REFERENCE_TIME>(now, 0));
   }
 }
 

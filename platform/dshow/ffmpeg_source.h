@@ -49,7 +49,7 @@ class SourcePin final : public OutputPin {
 
 class FFmpegSource final : public BaseFilter, public IFileSourceFilter, public IMediaSeeking, public IRestartingSeek {
  public:
-  static HRESULT Create(IUnknown* outer, REFIID riid, void** object);
+  FFmpegSource();
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override { return BaseFilter::QueryInterface(riid, object); }
   ULONG STDMETHODCALLTYPE AddRef() override { return BaseFilter::AddRef(); }
@@ -88,7 +88,6 @@ class FFmpegSource final : public BaseFilter, public IFileSourceFilter, public I
   std::vector<BasePin*> Pins() override;
 
  private:
-  FFmpegSource();
   ~FFmpegSource() override;
 
   HRESULT QueryExtra(REFIID riid, void** object) override;

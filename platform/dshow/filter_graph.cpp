@@ -37,6 +37,8 @@ FilterGraph::~FilterGraph() {
   // Break every connection (connected pins hold each other's filters), then leave the filters.
   for (const auto& filter : filters)
     for (const auto& pin : PinsOf(filter.Get())) pin->Disconnect();
+  // A filter holds the clock, which may be a filter itself: let go of it first.
+  for (const auto& filter : filters) filter->SetSyncSource(nullptr);
   for (const auto& filter : filters) filter->JoinFilterGraph(nullptr, nullptr);
   std::lock_guard lock(lock_);
   filters_.clear();
@@ -130,6 +132,7 @@ HRESULT FilterGraph::RemoveFilterLocked(IBaseFilter* filter) {
   }
   filters_.erase(found);
   ++version_;
+  keep->SetSyncSource(nullptr);
   keep->JoinFilterGraph(nullptr, nullptr);
   return S_OK;
 }

@@ -25,22 +25,6 @@ namespace dshow {
 
 class FilterGraph;
 
-// IDispatch without type information, shared by the automation interfaces of this layer.
-template <class Interface>
-class NoTypeInfo : public Interface {
- public:
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-    return E_NOTIMPL;
-  }
-};
-
 // The graph's IBasicVideo and IVideoWindow: each call goes to the video renderer, or fails with
 // E_NOINTERFACE when the graph has none.
 class VideoForwarder final : public NoTypeInfo<IBasicVideo>, public NoTypeInfo<IVideoWindow> {

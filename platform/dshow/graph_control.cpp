@@ -80,6 +80,8 @@ HRESULT FilterGraph::Stop() {
 
 HRESULT FilterGraph::StopLocked() {
   if (state_ == State_Stopped) return S_OK;
+  // Paused first, as the position to start again from is what was last heard.
+  if (state_ == State_Running) PauseLocked();
   const REFERENCE_TIME position = PositionLocked();
   for (const auto& filter : RendererFirstLocked()) filter->Stop();
   state_ = State_Stopped;

@@ -53,11 +53,15 @@ class RendererWidget final : public QWidget {
     shared_->PaintDone();
     QImage picture;
     QRect source, destination;
-    shared_->PaintState(picture, source, destination);
-    QPainter painter(this);
-    const QRegion outside = QRegion(rect()).subtracted(picture.isNull() ? QRect() : destination);
-    for (const QRect& r : outside) painter.fillRect(r, Qt::black);
-    if (!picture.isNull()) painter.drawImage(destination, picture, source);
+    shared_->BeginPaint(picture, source, destination);
+    {
+      QPainter painter(this);
+      const QRegion outside = QRegion(rect()).subtracted(picture.isNull() ? QRect() : destination);
+      for (const QRect& r : outside) painter.fillRect(r, Qt::black);
+      if (!picture.isNull()) painter.drawImage(destination, picture, source);
+    }
+    picture = QImage();
+    shared_->EndPaint();
   }
   void resizeEvent(QResizeEvent* event) override {
     shared_->ClientResized(width(), height());
@@ -100,6 +104,11 @@ LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wParam, LP
       InvalidateRect(window, nullptr, FALSE);
       return 0;
     }
+    if (message == WM_WINDOWPOSCHANGED && lParam) {
+      // The size is known here even while the window is hidden (Qt sends no resize event then).
+      const auto* placement = reinterpret_cast<const WINDOWPOS*>(lParam);
+      shared->ClientResized(placement->cx, placement->cy);
+    }
     if (message == WM_CLOSE) {
       // The user closed the window: it hides, and the application hears of it.
       ShowWindow(window, SW_HIDE);
@@ -122,17 +131,12 @@ void RendererShared::Publish(const BYTE* bits, int width, int height, int stride
   const QImage::Format format = rgb32 ? QImage::Format_RGB32 : QImage::Format_BGR888;
   const std::size_t rowBytes = static_cast<std::size_t>(width) * (rgb32 ? 4 : 3);
   std::lock_guard lock(lock_);
-  // A picture of the pool that nobody paints from, reused when its size still fits.
+  // A picture of the pool that is neither shown nor painted from, reused when its size fits.
   int target = -1;
   for (int i = 0; i < 3 && target < 0; ++i)
-    if (i != current_ && pool_[i].isDetached() && pool_[i].width() == width && pool_[i].height() == height &&
-        pool_[i].format() == format)
-      target = i;
-  for (int i = 0; i < 3 && target < 0; ++i)
-    if (i != current_ && (pool_[i].isNull() || pool_[i].isDetached())) target = i;
-  if (target < 0) target = (current_ + 1) % 3;
+    if (i != current_ && i != painting_) target = i;
   QImage& picture = pool_[target];
-  if (!picture.isDetached() || picture.width() != width || picture.height() != height || picture.format() != format) {
+  if (picture.width() != width || picture.height() != height || picture.format() != format) {
     picture = QImage(width, height, format);
     if (picture.isNull()) return;
   }
@@ -143,16 +147,22 @@ void RendererShared::Publish(const BYTE* bits, int width, int height, int stride
   current_ = target;
 }
 
-void RendererShared::PaintState(QImage& picture, QRect& source, QRect& destination) const {
+void RendererShared::BeginPaint(QImage& picture, QRect& source, QRect& destination) {
   std::lock_guard lock(lock_);
+  painting_ = current_;
   picture = current_ >= 0 ? pool_[current_] : QImage();
   source = source_.isEmpty() ? QRect(0, 0, picture.width(), picture.height()) : source_;
   destination = destination_.isEmpty() ? QRect(QPoint(0, 0), client_) : destination_;
 }
 
+void RendererShared::EndPaint() {
+  std::lock_guard lock(lock_);
+  painting_ = -1;
+}
+
 QImage RendererShared::CurrentPicture() const {
   std::lock_guard lock(lock_);
-  return current_ >= 0 ? pool_[current_] : QImage();
+  return current_ >= 0 ? pool_[current_].copy() : QImage();
 }
 
 void RendererShared::ClearPicture() {

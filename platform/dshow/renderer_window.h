@@ -29,8 +29,11 @@ class RendererShared {
   // Copies one bottom-up (positive height) or top-down DIB row by row into the picture pool.
   void Publish(const BYTE* bits, int width, int height, int stride, bool bottomUp, bool rgb32);
   // The picture to paint, with the source rectangle (in picture pixels) and destination (client
-  // pixels) to paint it with; the picture is null before the first.
-  void PaintState(QImage& picture, QRect& source, QRect& destination) const;
+  // pixels) to paint it with; the picture is null before the first. Publish leaves it alone until
+  // EndPaint.
+  void BeginPaint(QImage& picture, QRect& source, QRect& destination);
+  void EndPaint();
+  // A copy of the picture shown now (null before the first).
   QImage CurrentPicture() const;
   void ClearPicture();
 
@@ -70,8 +73,9 @@ class RendererShared {
  private:
   mutable std::mutex lock_;
   // Guarded by lock_:
-  QImage pool_[3];
+  QImage pool_[3];  // written only while neither current nor being painted
   int current_ = -1;
+  int painting_ = -1;
   int videoWidth_ = 0;
   int videoHeight_ = 0;
   QSize client_;

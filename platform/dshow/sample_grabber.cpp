@@ -14,12 +14,9 @@ namespace {
 
 class SampleGrabberFilter;
 
-class GrabberInput final : public InputPin, public IFrameDemand {
+class GrabberInput final : public DemandInputPin {
  public:
   explicit GrabberInput(SampleGrabberFilter& owner);
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override { return InputPin::QueryInterface(riid, object); }
-  ULONG STDMETHODCALLTYPE AddRef() override { return InputPin::AddRef(); }
-  ULONG STDMETHODCALLTYPE Release() override { return InputPin::Release(); }
   HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
   HRESULT STDMETHODCALLTYPE Receive(IMediaSample* pSample) override;
   HRESULT STDMETHODCALLTYPE EndOfStream() override;
@@ -27,12 +24,6 @@ class GrabberInput final : public InputPin, public IFrameDemand {
   HRESULT STDMETHODCALLTYPE EndFlush() override;
   HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME tStart, REFERENCE_TIME tStop, double dRate) override;
   BOOL STDMETHODCALLTYPE FramesWanted() override { return TRUE; }  // the application sees every frame
-
- protected:
-  HRESULT QueryExtra(REFIID riid, void** object) override {
-    if (riid == IID_IFrameDemand) return Hand(static_cast<IFrameDemand*>(this), object);
-    return InputPin::QueryExtra(riid, object);
-  }
 
  private:
   SampleGrabberFilter& owner_;
@@ -97,7 +88,7 @@ class SampleGrabberFilter final : public BaseFilter, public ISampleGrabber {
   LONG callbackMethod_ = 0;
 };
 
-GrabberInput::GrabberInput(SampleGrabberFilter& owner) : InputPin(owner, u"Input"), owner_(owner) {}
+GrabberInput::GrabberInput(SampleGrabberFilter& owner) : DemandInputPin(owner, u"Input"), owner_(owner) {}
 
 HRESULT GrabberInput::CheckMediaType(const AM_MEDIA_TYPE& mt) { return owner_.Accepts(mt) ? S_OK : S_FALSE; }
 HRESULT GrabberInput::Receive(IMediaSample* pSample) { return owner_.Grab(pSample); }
@@ -274,11 +265,7 @@ HRESULT SampleGrabberFilter::SetCallback(ISampleGrabberCB* pCallback, LONG Which
 }  // namespace
 
 HRESULT CreateSampleGrabber(IUnknown* outer, REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (outer) return CLASS_E_NOAGGREGATION;
-  ComPtr<IBaseFilter> filter = ComPtr<IBaseFilter>::Attach(new SampleGrabberFilter);
-  return filter->QueryInterface(riid, object);
+  return CreateFilterInstance<SampleGrabberFilter>(outer, riid, object);
 }
 
 }  // namespace dshow

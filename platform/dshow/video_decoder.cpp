@@ -14,6 +14,10 @@
 namespace dshow {
 namespace {
 
+// The packet queue holds a few seconds of pictures: enough for how files interleave their streams.
+constexpr std::size_t kMaxPackets = 150;
+constexpr std::size_t kMaxBytes = 16u << 20;
+
 struct PictureLayout {
   GUID subtype;
   AVPixelFormat packed;
@@ -51,7 +55,7 @@ DWORD ColourFlags(const AVCodecParameters& p) {
 
 class VideoDecoder final : public DecoderFilter {
  public:
-  VideoDecoder() : DecoderFilter(CLSID_FFmpegVideoDecoder, 600, 24u << 20) {}
+  VideoDecoder() : DecoderFilter(CLSID_FFmpegVideoDecoder, kMaxPackets, kMaxBytes) {}
   ~VideoDecoder() override { Stop(); }
 
  private:
@@ -152,6 +156,7 @@ class VideoDecoder final : public DecoderFilter {
 
   void FlushCodec() override {
     if (codec_) avcodec_flush_buffers(codec_.get());
+    deliveredSinceFlush_ = false;
     fed_ = false;
     needKeyFrame_ = true;
     nextStart_ = AV_NOPTS_VALUE;
@@ -159,6 +164,7 @@ class VideoDecoder final : public DecoderFilter {
 
   void CloseCodec() override {
     codec_.reset();
+    deliveredSinceFlush_ = false;
     fed_ = false;
     needKeyFrame_ = true;
     nextStart_ = AV_NOPTS_VALUE;
@@ -193,8 +199,10 @@ class VideoDecoder final : public DecoderFilter {
     REFERENCE_TIME stop = start + length;
     nextStart_ = stop;
     REFERENCE_TIME now = 0;
-    // Before the segment, after its end, or already late: decoded for the pictures that follow only.
-    if (stop <= 0 || start >= SegmentLength() || (StreamTimeNow(now) && stop < now)) {
+    // Before the segment, after its end, or late by more than a picture (the first one of a
+    // segment always goes): decoded for the pictures that follow only.
+    const bool late = deliveredSinceFlush_ && StreamTimeNow(now) && stop + length < now;
+    if (stop <= 0 || start >= SegmentLength() || late) {
       av_frame_unref(frame_.get());
       return;
     }
@@ -205,6 +213,7 @@ class VideoDecoder final : public DecoderFilter {
     sample->SetTime(&start, &stop);
     sample->SetSyncPoint(key);
     if (DeliverSample(sample) == S_OK) CountDelivered();
+    deliveredSinceFlush_ = true;
     sample->Release();
   }
 
@@ -221,17 +230,14 @@ class VideoDecoder final : public DecoderFilter {
   FramePtr frame_;
   bool fed_ = false;
   bool needKeyFrame_ = true;
+  bool deliveredSinceFlush_ = false;
   REFERENCE_TIME nextStart_ = AV_NOPTS_VALUE;
 };
 
 }  // namespace
 
 HRESULT CreateVideoDecoder(IUnknown* outer, REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (outer) return CLASS_E_NOAGGREGATION;
-  ComPtr<IBaseFilter> filter = ComPtr<IBaseFilter>::Attach(new VideoDecoder);
-  return filter->QueryInterface(riid, object);
+  return CreateFilterInstance<VideoDecoder>(outer, riid, object);
 }
 
 }  // namespace dshow

@@ -27,12 +27,9 @@ constexpr REFERENCE_TIME kUnknownLength = INT64_MAX / 8;
 
 class VideoRenderer;
 
-class VideoInput final : public InputPin, public IFrameDemand {
+class VideoInput final : public DemandInputPin {
  public:
   explicit VideoInput(VideoRenderer& owner);
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override { return InputPin::QueryInterface(riid, object); }
-  ULONG STDMETHODCALLTYPE AddRef() override { return InputPin::AddRef(); }
-  ULONG STDMETHODCALLTYPE Release() override { return InputPin::Release(); }
   HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
   HRESULT STDMETHODCALLTYPE Receive(IMediaSample* pSample) override;
   HRESULT STDMETHODCALLTYPE EndOfStream() override;
@@ -44,16 +41,12 @@ class VideoInput final : public InputPin, public IFrameDemand {
  protected:
   HRESULT CompleteConnect(IPin* peer) override;
   void BreakConnect() override;
-  HRESULT QueryExtra(REFIID riid, void** object) override {
-    if (riid == IID_IFrameDemand) return Hand(static_cast<IFrameDemand*>(this), object);
-    return InputPin::QueryExtra(riid, object);
-  }
 
  private:
   VideoRenderer& owner_;
 };
 
-class VideoRenderer final : public BaseFilter, public IBasicVideo, public IVideoWindow, public IQualProp {
+class VideoRenderer final : public BaseFilter, public NoTypeInfo<IBasicVideo>, public NoTypeInfo<IVideoWindow>, public IQualProp {
  public:
   VideoRenderer();
   ~VideoRenderer() override;
@@ -61,18 +54,6 @@ class VideoRenderer final : public BaseFilter, public IBasicVideo, public IVideo
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override { return BaseFilter::QueryInterface(riid, object); }
   ULONG STDMETHODCALLTYPE AddRef() override { return BaseFilter::AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return BaseFilter::Release(); }
-
-  // IDispatch of IBasicVideo and IVideoWindow: no type information.
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-    return E_NOTIMPL;
-  }
 
   // IBasicVideo
   HRESULT STDMETHODCALLTYPE get_AvgTimePerFrame(REFTIME* pAvgTimePerFrame) override;
@@ -210,14 +191,13 @@ class VideoRenderer final : public BaseFilter, public IBasicVideo, public IVideo
   bool flushing_ = false;
   bool cued_ = false;
   bool endOfStream_ = false;
-  bool shownThisSegment_ = false;
   REFERENCE_TIME lastStop_ = 0;
   REFERENCE_TIME segmentLength_ = kUnknownLength;
   std::atomic<int> framesDrawn_{0};
   std::atomic<int> framesDropped_{0};
 };
 
-VideoInput::VideoInput(VideoRenderer& owner) : InputPin(owner, u"Input"), owner_(owner) {}
+VideoInput::VideoInput(VideoRenderer& owner) : DemandInputPin(owner, u"Input"), owner_(owner) {}
 
 HRESULT VideoInput::CheckMediaType(const AM_MEDIA_TYPE& mt) {
   if (mt.majortype != MEDIATYPE_Video || (mt.subtype != MEDIASUBTYPE_RGB32 && mt.subtype != MEDIASUBTYPE_RGB24)) return S_FALSE;
@@ -333,7 +313,6 @@ void VideoRenderer::Show(IMediaSample* sample, REFERENCE_TIME stop) {
   shared_->RequestPaint();
   framesDrawn_.fetch_add(1, std::memory_order_relaxed);
   lastStop_ = std::max(lastStop_, stop);
-  shownThisSegment_ = true;
 }
 
 HRESULT VideoRenderer::Render(IMediaSample* sample) {
@@ -380,10 +359,10 @@ HRESULT VideoRenderer::EndOfStream() {
   endOfStream_ = true;
   cued_ = true;
   changed_.notify_all();
-  // Complete once the clock has passed the end: the last picture's, or, when pictures were not
-  // wanted, the segment's.
+  // Complete once the clock has passed the end: the last picture's, or, while nobody can see the
+  // window (no pictures were decoded, so nothing tells when they would have ended), the segment's.
   REFERENCE_TIME end = lastStop_;
-  if (!shownThisSegment_ && segmentLength_ < kUnknownLength) end = std::max(end, segmentLength_);
+  if (!FramesWanted() && segmentLength_ < kUnknownLength) end = std::max(end, segmentLength_);
   for (;;) {
     if (flushing_ || !active_ || !endOfStream_) return S_OK;
     REFERENCE_TIME now = 0;
@@ -403,7 +382,6 @@ void VideoRenderer::BeginFlush() {
     flushing_ = true;
     cued_ = false;
     endOfStream_ = false;
-    shownThisSegment_ = false;
     lastStop_ = 0;
   }
   changed_.notify_all();
@@ -424,7 +402,7 @@ HRESULT VideoRenderer::OnPause(FILTER_STATE from) {
     std::lock_guard lock(lock_);
     if (from == State_Stopped) {
       active_ = true;
-      cued_ = endOfStream_ = shownThisSegment_ = false;
+      cued_ = endOfStream_ = false;
       lastStop_ = 0;
     }
     running_ = false;
@@ -961,13 +939,10 @@ HRESULT VideoRenderer::IsCursorHidden(LONG* CursorHidden) {
 }  // namespace
 
 HRESULT CreateVideoRenderer(IUnknown* outer, REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (outer) return CLASS_E_NOAGGREGATION;
+  if (object) *object = nullptr;
   // Its window needs the GUI.
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return E_FAIL;
-  ComPtr<IBaseFilter> filter = ComPtr<IBaseFilter>::Attach(new VideoRenderer);
-  return filter->QueryInterface(riid, object);
+  return CreateFilterInstance<VideoRenderer>(outer, riid, object);
 }
 
 }  // namespace dshow

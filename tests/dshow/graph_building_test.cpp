@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QWidget>
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <thread>
 
@@ -241,8 +242,9 @@ TEST_F(GraphBuilding, FiltersAreFoundByNameAndEnumeratorsNoticeChanges) {
 
 TEST_F(GraphBuilding, RenderFileOffTheGuiThreadMakesTheRendererWindowBeforeLaterMessages) {
   ComPtr<IGraphBuilder> graph = NewGraph();
-  HRESULT result = E_FAIL;
-  std::thread opener([&] { result = RenderFile(graph.Get(), Clip("clip.mp4")); });
+  std::atomic<HRESULT> result{E_FAIL};
+  const std::string clip = Clip("clip.mp4");
+  std::thread opener([&] { result = RenderFile(graph.Get(), clip); });
   // The GUI thread goes on handling messages meanwhile.
   while (result == E_FAIL) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
   opener.join();

@@ -32,7 +32,8 @@ class GraphTest : public testing::Test {
   REFERENCE_TIME Position(IGraphBuilder* graph);
   void Seek(IGraphBuilder* graph, REFERENCE_TIME position);
   HRESULT Control(IGraphBuilder* graph, HRESULT (STDMETHODCALLTYPE IMediaControl::*action)());
-  // What the audio device was given so far (16-bit stereo frames), read from the capture file.
+  // What the audio device was given since it last opened (16-bit stereo frames): the capture file,
+  // which starts again each time the graph leaves Stopped.
   std::vector<int16_t> Capture() const;
   const std::string& CaptureFile() const { return captureFile_; }
 

@@ -31,6 +31,8 @@ std::vector<std::string> Recipe(const std::string& name) {
   if (name == "video_only.mkv") return {"-f", "lavfi", "-i", kNumberedPictures, "-t", "2", "-c:v", "ffv1"};
   if (name == "audio_only.m4a")
     return {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:d=2", "-c:a", "aac"};
+  if (name == "raw.h264")
+    return {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:d=2", "-c:v", "libx264", "-preset", "ultrafast", "-f", "h264"};
   if (name == "long.mp4")
     return {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:d=8", "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:d=8",
             "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", "-movflags", "+faststart"};

@@ -11,10 +11,11 @@ namespace dshow_test {
 //                  channel is a tone whose pitch steps up every second (300 Hz + 100 Hz per
 //                  second), the right channel counts the sample number modulo 65536
 //   timed.mkv      the same sound beside 98x64 pictures at 10 frames a second whose brightness
-//                  gives the frame number (frame n has luma 16 + 8 n), losslessly coded
+//                  gives the frame number (frame n is grey 16 + 8 n), losslessly coded
 //   clip.mp4       3 s of H.264 and AAC, 160x120, as a camera or a download would have it
 //   video_only.mkv 2 s of the pictures of timed.mkv without sound
 //   audio_only.m4a 2 s of AAC sound
+//   raw.h264       2 s of a bare H.264 stream, whose length nothing tells
 //   truncated.mp4  the first half of a longer H.264 + AAC file whose index comes first
 //   junk.avi       bytes that are no media; empty.avi: no bytes at all
 std::string Clip(const std::string& name);
