@@ -13,9 +13,10 @@ int main(int argc, char* argv[]) {
   TApplication application(argc, argv);
   try {
     Application->Initialize();
+    // The system components the preview plays through, as an installed system has them.
+    RegisterSystemComponents();
     SetDialogService(MakeQtDialogService());
     Application->SetTitle("Sonvarra 1.0");
-    RegisterSystemComponents();
     Application->CreateForm(Form1);  // its FormCreate runs before the dialogs exist
     Application->CreateForm(Form2);
     Application->CreateForm(Form3);

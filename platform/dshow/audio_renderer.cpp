@@ -563,8 +563,12 @@ HRESULT AudioRenderer::get_Balance(LONG* plBalance) {
 HRESULT CreateAudioRenderer(IUnknown* outer, REFIID riid, void** object) {
   if (object) *object = nullptr;
   // Without a working audio output there is nothing to render to.
-  if (!InitSdlAudio()) return VFW_E_NO_AUDIO_HARDWARE;
-  QuitSdlAudio();
+  const bool working = InitSdlAudio();
+  if (working) QuitSdlAudio();
+  // A graph may be built on a thread that SDL did not start: what SDL keeps per thread (its error
+  // text) would be lost when that thread ends.
+  SDL_TLSCleanup();
+  if (!working) return VFW_E_NO_AUDIO_HARDWARE;
   return CreateFilterInstance<AudioRenderer>(outer, riid, object);
 }
 

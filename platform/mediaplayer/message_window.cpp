@@ -1,22 +1,16 @@
 #include "platform/mediaplayer/message_window.h"
 
+#include "platform/mediaplayer/window_class.h"
+
 namespace mediaplayer {
 namespace {
 
 constexpr char kClassName[] = "MediaPlayerMessages";
 
-void RegisterWindowClass() {
-  WNDCLASSA windowClass{};
-  if (GetClassInfoA(nullptr, kClassName, &windowClass)) return;
-  windowClass.lpfnWndProc = DefWindowProcA;
-  windowClass.lpszClassName = kClassName;
-  RegisterClassA(&windowClass);
-}
-
 }  // namespace
 
 MessageWindow::MessageWindow(Handler handler) : handler_(std::move(handler)) {
-  RegisterWindowClass();
+  EnsureWindowClass(kClassName);
   window_ = CreateWindowExA(0, kClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
   if (!window_) return;
   SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

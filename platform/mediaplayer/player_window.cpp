@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <map>
 
+#include "platform/mediaplayer/window_class.h"
+
 namespace mediaplayer {
 namespace {
 
@@ -17,11 +19,7 @@ std::map<HWND, PlayerWindow*>& Windows() {
 }
 
 void RegisterWindowClass() {
-  WNDCLASSA windowClass{};
-  if (GetClassInfoA(nullptr, kClassName, &windowClass)) return;
-  windowClass.lpfnWndProc = DefWindowProcA;
-  windowClass.lpszClassName = kClassName;
-  RegisterClassA(&windowClass);
+  if (!EnsureWindowClass(kClassName)) return;
   win32::SetClassWidgetFactory(kClassName, [](const CREATESTRUCTA&, QWidget* parent) {
     auto* surface = new QWidget(parent);
     QPalette palette = surface->palette();

@@ -5,7 +5,7 @@
 #include <QWidget>
 
 #include "platform/mediaplayer/display_layout.h"
-#include "tests/mediaplayer/test_site.h"
+#include "tests/mediaplayer/hosted_player.h"
 #include "tests/ui_support/qt_wait.h"
 
 bool operator==(const RECT& a, const RECT& b) {

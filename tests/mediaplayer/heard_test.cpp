@@ -7,7 +7,7 @@
 
 #include "tests/mediaplayer/audio_capture.h"
 #include "tests/mediaplayer/player_media.h"
-#include "tests/mediaplayer/test_site.h"
+#include "tests/mediaplayer/hosted_player.h"
 #include "tests/ui_support/qt_wait.h"
 
 namespace mediaplayer_test {

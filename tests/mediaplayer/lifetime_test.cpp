@@ -2,6 +2,8 @@
 // window inside the control's: every thread stops, every reference balances.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 #include <fstream>
 #include <string>
@@ -9,7 +11,7 @@
 #include "platform/dshow/dshow.h"
 #include "platform/dshow/private_interfaces.h"
 #include "tests/mediaplayer/player_media.h"
-#include "tests/mediaplayer/test_site.h"
+#include "tests/mediaplayer/hosted_player.h"
 #include "tests/ui_support/qt_wait.h"
 
 namespace mediaplayer_test {
@@ -45,23 +47,6 @@ LONGLONG FramesDecoded(HostedPlayer& host) {
     }
   }
   return frames;
-}
-
-HWND FindRenderer(HWND under) {
-  HWND found = nullptr;
-  EnumChildWindows(
-      under,
-      [](HWND window, LPARAM data) -> BOOL {
-        char name[100] = {};
-        GetClassNameA(window, name, sizeof name);
-        std::string lower(name);
-        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (lower.find("renderer") == std::string::npos) return TRUE;
-        *reinterpret_cast<HWND*>(data) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
 }
 
 TEST(PlayerLifetime, OpeningAnotherFileMidPlaybackClosesTheFirstCleanly) {
@@ -126,26 +111,39 @@ TEST(PlayerLifetime, TheVideoWindowSitsInTheControlsAndIsDecodedOnlyWhenSeen) {
   ASSERT_TRUE(host.OpenAndWait(TestMedia("tone.mp4")));
   const HWND control = host.ControlWindow();
   ASSERT_NE(control, nullptr);
-  const HWND renderer = FindRenderer(host.Site().Window());
+  const HWND renderer = FindRendererWindow(host.Site().Window());
   ASSERT_NE(renderer, nullptr);
   EXPECT_TRUE(IsWindowVisible(renderer));
   HWND parent = GetParent(renderer);
   while (parent && parent != control) parent = GetParent(parent);
   EXPECT_EQ(parent, control) << "the renderer's window is inside the control's";
   ASSERT_EQ(host->Play(), S_OK);
-  ProcessEvents(400);
-  EXPECT_GT(FramesDecoded(host), 0) << "seen: decoded";
+  EXPECT_TRUE(ProcessEventsUntil([&] { return FramesDecoded(host) > 0; }, 3000)) << "seen: decoded";
 
   // Half size: centred in the video area above the control bar (320 x 268 - 28).
   host->put_DisplaySize(mpHalfSize);
   EXPECT_EQ(win32::WidgetFromHandle(renderer)->geometry(), QRect(80, 60, 160, 120));
 
+  // Full screen takes it out onto the screen, and back.
+  host->put_DisplaySize(mpFullScreen);
+  EXPECT_EQ(GetParent(renderer), nullptr);
+  EXPECT_EQ(win32::WidgetFromHandle(renderer)->size(), QGuiApplication::primaryScreen()->geometry().size());
+  host->put_DisplaySize(mpDefaultSize);
+  EXPECT_EQ(GetParent(renderer), control);
+
   // Moved out of sight inside its host, as the program keeps its preview: decoding stops.
   win32::WidgetFromHandle(control)->move(900, 900);
-  ProcessEvents(300);
-  const LONGLONG hidden = FramesDecoded(host);
+  LONGLONG hidden = -1;
+  EXPECT_TRUE(ProcessEventsUntil(  // what was on its way when it went is let through
+      [&] {
+        const LONGLONG before = FramesDecoded(host);
+        ProcessEvents(300);
+        hidden = FramesDecoded(host);
+        return hidden == before;
+      },
+      4000));
   ProcessEvents(400);
-  EXPECT_EQ(FramesDecoded(host), hidden);
+  EXPECT_EQ(FramesDecoded(host), hidden) << "out of sight: not decoded";
   ASSERT_EQ(host->Stop(), S_OK);
 }
 

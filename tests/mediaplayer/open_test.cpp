@@ -4,7 +4,7 @@
 
 #include "platform/dshow/dshow.h"
 #include "tests/mediaplayer/player_media.h"
-#include "tests/mediaplayer/test_site.h"
+#include "tests/mediaplayer/hosted_player.h"
 #include "tests/ui_support/qt_wait.h"
 
 namespace mediaplayer_test {

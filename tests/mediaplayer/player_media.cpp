@@ -1,7 +1,5 @@
 #include "tests/mediaplayer/player_media.h"
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -10,6 +8,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "test_media.h"
 
 namespace mediaplayer_test {
 namespace fs = std::filesystem;
@@ -42,20 +41,10 @@ std::vector<std::string> Recipe(const std::string& name) {
   return recipe;
 }
 
+// In the scratch folder of the test media's runs, removed when the run ends.
 const fs::path& ScratchFolder() {
-  static const struct Scratch {
-    fs::path path;
-    Scratch() {
-      std::string pattern = (fs::temp_directory_path() / "sonvarra-player-XXXXXX").string();
-      if (!mkdtemp(pattern.data())) throw std::runtime_error("could not create a scratch folder");
-      path = pattern;
-    }
-    ~Scratch() {
-      std::error_code ignored;
-      fs::remove_all(path, ignored);
-    }
-  } scratch;
-  return scratch.path;
+  static const fs::path folder = enginebin_test::fresh_folder("player-media");
+  return folder;
 }
 
 void Make(const std::string& name, const fs::path& path) {

@@ -1,4 +1,4 @@
-// A small container for the media player control in tests: client site, in-place site and frame,
+// A small container for the media player control in tests and benchmarks: client site, in-place site and frame,
 // the sink of the control's events and of its property changes, and a top-level window to hold
 // the control's window. A test double of what the ActiveX host does, with every call recorded.
 #pragma once
@@ -12,6 +12,9 @@
 #include "platform/mediaplayer/media_player.h"
 
 namespace mediaplayer_test {
+
+// Where the site puts the control (in its window's client coordinates).
+constexpr RECT kControlRect = {10, 10, 330, 278};
 
 struct RecordedEvent {
   DISPID id;
@@ -93,48 +96,6 @@ class TestSite final : public IOleClientSite,
   HWND window_ = nullptr;
   std::vector<RecordedEvent> events_;
   std::vector<DISPID> changed_;
-};
-
-// A control created by class id and hosted by a TestSite: sited, initialised, connected to both
-// sinks and (unless told otherwise) in-place active in the site's window. The destructor takes
-// it down in the host's order and checks that the control's references balance.
-class HostedPlayer {
- public:
-  explicit HostedPlayer(bool activate = true);
-  ~HostedPlayer();
-  HostedPlayer(const HostedPlayer&) = delete;
-  HostedPlayer& operator=(const HostedPlayer&) = delete;
-
-  IMediaPlayer* operator->() const { return player_.Get(); }
-  IMediaPlayer* Player() const { return player_.Get(); }
-  IOleObject* Object() const { return object_.Get(); }
-  template <class T>
-  ComPtr<T> As() const {
-    return object_.As<T>();
-  }
-  TestSite& Site() { return site_; }
-  HWND ControlWindow() const;
-  void Activate();
-
-  LONG OpenState() const;
-  LONG PlayState() const;
-  double Position() const;
-  // Runs the event loop until the open state is state (false after the timeout).
-  bool WaitForOpenState(LONG state, int milliseconds = 10000);
-  bool WaitForPlayState(LONG state, int milliseconds = 10000);
-  // Opens the file and waits until it is open; false if it failed to open.
-  bool OpenAndWait(const std::string& file);
-
-  // Dispatch access by id, as a host reaches the properties.
-  HRESULT GetProperty(DISPID id, VARIANT& value) const;
-  HRESULT PutProperty(DISPID id, const VARIANT& value) const;
-
- private:
-  TestSite site_;
-  ComPtr<IOleObject> object_;
-  ComPtr<IMediaPlayer> player_;
-  DWORD eventCookie_ = 0;
-  DWORD propertyCookie_ = 0;
 };
 
 }  // namespace mediaplayer_test
