@@ -2,6 +2,8 @@
 
 #include "platform/com/class_registry.h"
 
+TSampleGrabberCB::~TSampleGrabberCB() { FreeMediaType(MediaType); }
+
 HRESULT STDMETHODCALLTYPE TSampleGrabberCB::QueryInterface(REFIID riid, void** object) {
   if (!object) return E_POINTER;
   if (riid == IID_ISampleGrabberCB || riid == IID_IUnknown) {

@@ -2,12 +2,15 @@
 // streaming thread for every frame. Its reference counting is inert: the control owns it.
 #pragma once
 
+#include <memory>
+
 #include "framework/graphics.h"
 #include "platform/dshow/dshow.h"
 
 class TSampleGrabberCB final : public TObject, public ISampleGrabberCB {
  public:
   TSampleGrabberCB() = default;
+  ~TSampleGrabberCB() override;
 
   // IUnknown: ISampleGrabberCB and IUnknown only; AddRef answers 2, Release 1, nothing is freed.
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
@@ -27,7 +30,7 @@ class TSampleGrabberCB final : public TObject, public ISampleGrabberCB {
   void Cancel();
 
   double SampleTime = 0;      // seconds, of the frame captured last
-  TBitmap* FrameBitmap = nullptr;  // a captured frame waiting for the GUI thread
+  std::unique_ptr<TBitmap> FrameBitmap;  // a captured frame waiting for the GUI thread
   HWND Window = nullptr;      // where the completion message goes
   bool Busy = false;          // a frame is being handled or waits for the GUI thread
   bool BurstMode = false;

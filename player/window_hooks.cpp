@@ -28,7 +28,7 @@ BOOL CALLBACK FindRenderer(HWND window, LPARAM lParam) {
 
 void TActiveMovie::FindRendererWindow() {
   // Without a window of its own the control holds no renderer's window yet.
-  if (!HandleAllocated()) return;
+  if (!rendererHook_ || !HandleAllocated()) return;
   RendererSearch search;
   EnumChildWindows(Handle(), &FindRenderer, reinterpret_cast<LPARAM>(&search));
   if (!search.found) return;

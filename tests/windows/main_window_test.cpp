@@ -183,6 +183,55 @@ TEST_F(ProgramTest, TheMainWindowsListsFieldsTimersAndSkinComponentsHaveTheirSet
   EXPECT_EQ(Form1->Font().Height, -11);
 }
 
+TEST_F(ProgramTest, ThePreviewPlayerIsHiddenBelowTheClientAreaWithItsFormValues) {
+  Start();
+  Form1->Show();
+  TActiveMovie& movie = *Form1->ActiveMovie1;
+  EXPECT_FALSE(movie.Visible());
+  EXPECT_GT(movie.Top(), Form1->ClientHeight()) << "below the client area";
+  EXPECT_EQ(movie.Color(), Form1->Color()) << "the form's colour";
+  EXPECT_GT(movie.VideoPanel()->Left(), movie.Width()) << "the video out of sight";
+  EXPECT_TRUE(movie.OnPositionChange);
+  // The values the player holds, read back from it.
+  const std::pair<const char*, bool> flags[] = {
+      {"AllowScan", movie.AllowScan()},
+      {"AnimationAtStart", movie.AnimationAtStart()},
+      {"AutoRewind", !movie.AutoRewind()},
+      {"ClickToPlay", movie.ClickToPlay()},
+      {"EnableContextMenu", movie.EnableContextMenu()},
+      {"Enabled", movie.Enabled()},
+      {"EnableFullScreenControls", !movie.EnableFullScreenControls()},
+      {"EnablePositionControls", movie.EnablePositionControls()},
+      {"EnableTracker", movie.EnableTracker()},
+      {"InvokeURLs", movie.InvokeURLs()},
+      {"SendErrorEvents", movie.SendErrorEvents()},
+      {"SendKeyboardEvents", !movie.SendKeyboardEvents()},
+      {"SendMouseClickEvents", !movie.SendMouseClickEvents()},
+      {"SendMouseMoveEvents", !movie.SendMouseMoveEvents()},
+      {"SendOpenStateChangeEvents", movie.SendOpenStateChangeEvents()},
+      {"SendPlayStateChangeEvents", movie.SendPlayStateChangeEvents()},
+      {"SendWarningEvents", movie.SendWarningEvents()},
+      {"ShowAudioControls", movie.ShowAudioControls()},
+      {"ShowCaptioning", !movie.ShowCaptioning()},
+      {"ShowControls", movie.ShowControls()},
+      {"ShowDisplay", !movie.ShowDisplay()},
+      {"ShowGotoBar", !movie.ShowGotoBar()},
+      {"ShowPositionControls", movie.ShowPositionControls()},
+      {"ShowStatusBar", !movie.ShowStatusBar()},
+      {"ShowTracker", movie.ShowTracker()},
+      {"VideoBorder3D", !movie.VideoBorder3D()},
+  };
+  for (const auto& [name, asStored] : flags) EXPECT_TRUE(asStored) << name;
+  EXPECT_EQ(movie.AudioStream(), -1);
+  EXPECT_EQ(movie.Language(), -1);
+  EXPECT_EQ(movie.CursorType(), 0);
+  EXPECT_EQ(movie.PlayCount(), 1);
+  EXPECT_EQ(movie.VideoBorderColor(), clBlack);
+  EXPECT_EQ(movie.VideoBorderWidth(), 0);
+  EXPECT_EQ(movie.DisplayMode(), TDisplayMode::mpTime);
+  EXPECT_FALSE(movie.AutoStart());
+}
+
 TEST_F(ProgramTest, TheOpenDialogOffersTheVideoFilterEntryByEntry) {
   Start();
   const char* const expected[19][2] = {
