@@ -89,7 +89,8 @@ TEST_F(Sound, APauseWithinFiftyMillisecondsOfRunLetsNothingBeHeard) {
   ASSERT_TRUE(SUCCEEDED(control->Run()));
   std::this_thread::sleep_for(std::chrono::milliseconds(45));
   ASSERT_TRUE(SUCCEEDED(control->Pause()));
-  ASSERT_LT(timer.elapsed(), 70);
+  // Within the renderer's silent start (100 ms) even on a busy machine; 50 ms when it is idle.
+  ASSERT_LT(timer.elapsed(), 95);
   Pump(300);
   EXPECT_EQ(0, Position(graph.Get()));
   ASSERT_EQ(S_OK, control->Stop());
