@@ -40,9 +40,6 @@ FilterGraph::~FilterGraph() {
   // A filter holds the clock, which may be a filter itself: let go of it first.
   for (const auto& filter : filters) filter->SetSyncSource(nullptr);
   for (const auto& filter : filters) filter->JoinFilterGraph(nullptr, nullptr);
-  // Every filter holds the clock, the audio renderer among them when it is the clock: let go of it,
-  // or that renderer keeps itself alive.
-  for (const auto& filter : filters) filter->SetSyncSource(nullptr);
   std::lock_guard lock(lock_);
   filters_.clear();
   clock_ = nullptr;
