@@ -5,10 +5,9 @@
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
 #include "app/screenshots.h"
+#include "app/system_components.h"
 #include "framework/dialogs.h"
 #include "framework/forms.h"
-#include "platform/dshow/dshow.h"
-#include "platform/mediaplayer/media_player.h"
 #include "settings/settings_dialog.h"
 
 int main(int argc, char* argv[]) {
@@ -16,8 +15,7 @@ int main(int argc, char* argv[]) {
   try {
     Application->Initialize();
     // The system components the preview plays through, as an installed system has them.
-    dshow::RegisterClasses();
-    mediaplayer::RegisterClasses();
+    RegisterSystemComponents();
     SetDialogService(MakeQtDialogService());
     Application->SetTitle("Sonvarra 1.0");
     Application->CreateForm(Form1);  // its FormCreate runs before the dialogs exist

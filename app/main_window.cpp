@@ -4,6 +4,7 @@
 #include "app/pictures.h"
 #include "app/temporary_output.h"
 #include "app/termination_request.h"
+#include "framework/class_registry.h"
 #include "platform/win32/shell32.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_file.h"
@@ -11,7 +12,10 @@
 TForm1* Form1 = nullptr;
 std::unique_ptr<Tmpegconverter> Converter;
 
-TForm1::TForm1(TComponent* owner) : TForm(owner) { RegisterProgramPictures(); }
+TForm1::TForm1(TComponent* owner) : TForm(owner) {
+  RegisterProgramPictures();
+  RegisterComponentClass<TActiveMovie>("TActiveMovie");
+}
 
 TForm1::~TForm1() {
   if (Form1 == this) Form1 = nullptr;
@@ -49,6 +53,7 @@ void TForm1::DeclarePublished(TPublishedTable& t) {
   t.Field("OpenDialog1", OpenDialog1);
   t.Field("Timer1", Timer1);
   t.Field("Timer2", Timer2);
+  t.Field("ActiveMovie1", ActiveMovie1);
 
   t.Method("FormCreate", this, &TForm1::FormCreate);
   t.Method("FormDestroy", this, &TForm1::FormDestroy);
@@ -68,6 +73,7 @@ void TForm1::DeclarePublished(TPublishedTable& t) {
   t.Method("sTrackBar1UserChange", this, &TForm1::sTrackBar1UserChange);
   t.Method("Timer1Timer", this, &TForm1::Timer1Timer);
   t.Method("Timer2Timer", this, &TForm1::Timer2Timer);
+  t.Method("ActiveMovie1PositionChange", this, &TForm1::ActiveMovie1PositionChange);
   t.Method("ConvertNext", this, &TForm1::ConvertNext);
 }
 
@@ -98,14 +104,3 @@ void TForm1::sSpeedButton6Click(TObject*) {
 }
 
 void TForm1::sSpeedButton7Click(TObject*) { Close(); }
-
-// The source list (source_list.cpp) and the batch (batch.cpp) live in files of their own; the
-// preview fills these in.
-void TForm1::sSpeedButton9Click(TObject*) {}
-void TForm1::sSpeedButton10Click(TObject*) {}
-void TForm1::sSpeedButton11Click(TObject*) {}
-void TForm1::sSpeedButton12Click(TObject*) {}
-void TForm1::sSpeedButton13Click(TObject*) {}
-void TForm1::sSpeedButton14Click(TObject*) {}
-void TForm1::sTrackBar1UserChange(TObject*) {}
-void TForm1::Timer1Timer(TObject*) {}

@@ -17,6 +17,7 @@
 #include "framework/skin/sspeedbutton.h"
 #include "framework/skin/strackbar.h"
 #include "framework/stdctrls.h"
+#include "player/active_movie.h"
 
 // The one engine runner of the program, made by FormCreate and freed by FormDestroy.
 extern std::unique_ptr<Tmpegconverter> Converter;
@@ -62,6 +63,7 @@ class TForm1 : public TForm {
   TOpenDialog* OpenDialog1 = nullptr;
   TTimer* Timer1 = nullptr;
   TTimer* Timer2 = nullptr;
+  TActiveMovie* ActiveMovie1 = nullptr;  // the hidden preview player
 
   void FormCreate(TObject* Sender);
   void FormDestroy(TObject* Sender);
@@ -84,6 +86,8 @@ class TForm1 : public TForm {
   void sSpeedButton13Click(TObject* Sender);  // Begin
   void sSpeedButton14Click(TObject* Sender);  // End
   void sTrackBar1UserChange(TObject* Sender);
+  void ActiveMovie1PositionChange(TObject* Sender, double OldTimePosition, double NewTimePosition,
+                                  Cardinal OldFramePosition, Cardinal NewFramePosition);
   void Timer1Timer(TObject* Sender);
   void Timer2Timer(TObject* Sender);
   // Takes the next row into the engine, or ends the batch when no row is left.

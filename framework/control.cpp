@@ -48,6 +48,14 @@ TShiftState KeyboardShiftState() {
   return shift;
 }
 
+TShiftState KeyDataToShiftState(LPARAM keyData) {
+  TShiftState shift = 0;
+  if (GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
+  if (GetKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
+  if (keyData & 0x20000000) shift |= ssAlt;
+  return shift;
+}
+
 TControl::TControl(TComponent* owner) : TComponent(owner), signalContext_(std::make_unique<QObject>()) {
   WindowProc = [this](TMessage& message) { WndProc(message); };
 }

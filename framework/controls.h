@@ -317,3 +317,6 @@ class TWinControl : public TControl {
 TWinControl* FindControl(HWND window);
 // The keyboard state as shift flags.
 TShiftState KeyboardShiftState();
+// The shift state of a key message: Shift and Ctrl as the keyboard holds them now, Alt from the
+// key data (bit 29, the context code).
+TShiftState KeyDataToShiftState(LPARAM keyData);

@@ -19,6 +19,7 @@ void RegisterFrameworkClasses() {
   static const bool registered = [] {
     RegisterComponentClass<TLabel>("TLabel");
     RegisterComponentClass<TGroupBox>("TGroupBox");
+    RegisterComponentClass<TScrollBar>("TScrollBar");
     RegisterComponentClass<TProgressBar>("TProgressBar");
     RegisterComponentClass<TPanel>("TPanel");
     RegisterComponentClass<TImage>("TImage");

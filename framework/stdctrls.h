@@ -1,5 +1,7 @@
-// Standard controls: TLabel and TGroupBox.
+// Standard controls: TLabel, TGroupBox and TScrollBar.
 #pragma once
+
+#include <algorithm>
 
 #include "framework/controls.h"
 
@@ -49,4 +51,46 @@ class TGroupBox : public TWinControl {
  protected:
   QWidget* CreateWidget(QWidget* parent) override;
   void ApplyCaption() override;
+};
+
+enum class TScrollBarKind { sbHorizontal, sbVertical };
+
+// A scroll bar with its own window. Position stays within Min..Max.
+class TScrollBar : public TWinControl {
+ public:
+  explicit TScrollBar(TComponent* owner);
+
+  TScrollBarKind Kind() const { return kind_; }
+  void SetKind(TScrollBarKind kind);
+  int Min() const { return min_; }
+  int Max() const { return max_; }
+  int Position() const { return position_; }
+  void SetMin(int value) { SetParams(position_, value, std::max(value, max_)); }
+  void SetMax(int value) { SetParams(position_, std::min(min_, value), value); }
+  // Fires OnChange when the position moved, also when the program moved it.
+  void SetPosition(int value) { SetParams(value, min_, max_); }
+  void SetParams(int position, int min, int max);
+  int SmallChange() const { return smallChange_; }
+  void SetSmallChange(int value);
+  int LargeChange() const { return largeChange_; }
+  void SetLargeChange(int value);
+
+  TNotifyEvent OnChange;
+
+  void SetLayoutProperty(const AnsiString& name, const TLayoutValue& value) override;
+
+ protected:
+  QWidget* CreateWidget(QWidget* parent) override;
+  void InitializeWidget() override;
+
+ private:
+  void ApplyRange();
+  void ValueChanged(int value);
+  TScrollBarKind kind_ = TScrollBarKind::sbHorizontal;
+  int min_ = 0;
+  int max_ = 100;
+  int position_ = 0;
+  int smallChange_ = 1;
+  int largeChange_ = 1;
+  bool applying_ = false;
 };

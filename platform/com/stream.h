@@ -20,10 +20,6 @@ union ULARGE_INTEGER {
   } u;
   ULONGLONG QuadPart;
 };
-struct FILETIME {
-  DWORD dwLowDateTime;
-  DWORD dwHighDateTime;
-};
 
 struct STATSTG {
   LPOLESTR pwcsName;  // freed by the caller (CoTaskMemFree); memory streams have none

@@ -128,10 +128,6 @@ DWORD WINAPI GetFullPathNameA(LPCSTR fileName, DWORD size, LPSTR buffer, LPSTR* 
 // character); names are compared by letter case, as this platform's file names are. "." and
 // ".." are listed too, as on Windows. No match: INVALID_HANDLE_VALUE with ERROR_FILE_NOT_FOUND;
 // FindNextFileA past the last name: FALSE with ERROR_NO_MORE_FILES.
-struct FILETIME {
-  DWORD dwLowDateTime;
-  DWORD dwHighDateTime;
-};
 struct WIN32_FIND_DATAA {
   DWORD dwFileAttributes;
   FILETIME ftCreationTime;

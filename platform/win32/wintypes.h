@@ -48,6 +48,12 @@ struct HRSRC__;
 using HRSRC = HRSRC__*;
 using HGLOBAL = HANDLE;
 
+// 100-nanosecond intervals since 1601, as file and stream times are given.
+struct FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+};
+
 #ifndef TRUE
 #define TRUE 1
 #endif

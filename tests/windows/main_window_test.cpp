@@ -40,6 +40,7 @@ const Placed kMainWindow[] = {
     {"GroupBox3", "TGroupBox", 40, 96, 313, 97, "Progress: "},
     {"Label5", "TLabel", 16, 24, -1, 13, ""},
     {"ProgressBar1", "TProgressBar", 16, 64, 281, 17, ""},
+    {"ActiveMovie1", "TActiveMovie", 424, 336, 41, 33, ""},
 };
 
 TEST_F(ProgramTest, EveryControlOfTheMainWindowStandsWhereItsTableSays) {
@@ -142,13 +143,13 @@ TEST_F(ProgramTest, TheMainWindowsListsFieldsTimersAndSkinComponentsHaveTheirSet
   EXPECT_FALSE(Form1->GroupBox3->Visible());
   EXPECT_FALSE(Form1->GroupBox3->Widget()->isVisible());
   EXPECT_EQ(Form1->Label5->Caption(), "");
-  // tab order: list, track bar, folder, format, then the progress group (the preview player's
-  // place before it is still empty)
+  // tab order: list, track bar, folder, format, the preview player, then the progress group
   EXPECT_EQ(list.TabOrder(), 0);
   EXPECT_EQ(Form1->sTrackBar1->TabOrder(), 1);
   EXPECT_EQ(folder.TabOrder(), 2);
   EXPECT_EQ(format.TabOrder(), 3);
-  EXPECT_EQ(Form1->GroupBox3->TabOrder(), 4);
+  EXPECT_EQ(Form1->ActiveMovie1->TabOrder(), 4);
+  EXPECT_EQ(Form1->GroupBox3->TabOrder(), 5);
   EXPECT_EQ(Form1->ProgressBar1->TabOrder(), 0);
 
   EXPECT_TRUE(Form1->Timer1->Enabled());
@@ -180,6 +181,55 @@ TEST_F(ProgramTest, TheMainWindowsListsFieldsTimersAndSkinComponentsHaveTheirSet
   EXPECT_EQ(Form1->Widget()->palette().color(QPalette::Window), QColor(216, 215, 222));
   EXPECT_EQ(Form1->Font().Name, "MS Sans Serif");
   EXPECT_EQ(Form1->Font().Height, -11);
+}
+
+TEST_F(ProgramTest, ThePreviewPlayerIsHiddenBelowTheClientAreaWithItsFormValues) {
+  Start();
+  Form1->Show();
+  TActiveMovie& movie = *Form1->ActiveMovie1;
+  EXPECT_FALSE(movie.Visible());
+  EXPECT_GT(movie.Top(), Form1->ClientHeight()) << "below the client area";
+  EXPECT_EQ(movie.Color(), Form1->Color()) << "the form's colour";
+  EXPECT_GT(movie.VideoPanel()->Left(), movie.Width()) << "the video out of sight";
+  EXPECT_TRUE(movie.OnPositionChange);
+  // The values the player holds, read back from it.
+  const std::pair<const char*, bool> flags[] = {
+      {"AllowScan", movie.AllowScan()},
+      {"AnimationAtStart", movie.AnimationAtStart()},
+      {"AutoRewind", !movie.AutoRewind()},
+      {"ClickToPlay", movie.ClickToPlay()},
+      {"EnableContextMenu", movie.EnableContextMenu()},
+      {"Enabled", movie.Enabled()},
+      {"EnableFullScreenControls", !movie.EnableFullScreenControls()},
+      {"EnablePositionControls", movie.EnablePositionControls()},
+      {"EnableTracker", movie.EnableTracker()},
+      {"InvokeURLs", movie.InvokeURLs()},
+      {"SendErrorEvents", movie.SendErrorEvents()},
+      {"SendKeyboardEvents", !movie.SendKeyboardEvents()},
+      {"SendMouseClickEvents", !movie.SendMouseClickEvents()},
+      {"SendMouseMoveEvents", !movie.SendMouseMoveEvents()},
+      {"SendOpenStateChangeEvents", movie.SendOpenStateChangeEvents()},
+      {"SendPlayStateChangeEvents", movie.SendPlayStateChangeEvents()},
+      {"SendWarningEvents", movie.SendWarningEvents()},
+      {"ShowAudioControls", movie.ShowAudioControls()},
+      {"ShowCaptioning", !movie.ShowCaptioning()},
+      {"ShowControls", movie.ShowControls()},
+      {"ShowDisplay", !movie.ShowDisplay()},
+      {"ShowGotoBar", !movie.ShowGotoBar()},
+      {"ShowPositionControls", movie.ShowPositionControls()},
+      {"ShowStatusBar", !movie.ShowStatusBar()},
+      {"ShowTracker", movie.ShowTracker()},
+      {"VideoBorder3D", !movie.VideoBorder3D()},
+  };
+  for (const auto& [name, asStored] : flags) EXPECT_TRUE(asStored) << name;
+  EXPECT_EQ(movie.AudioStream(), -1);
+  EXPECT_EQ(movie.Language(), -1);
+  EXPECT_EQ(movie.CursorType(), 0);
+  EXPECT_EQ(movie.PlayCount(), 1);
+  EXPECT_EQ(movie.VideoBorderColor(), clBlack);
+  EXPECT_EQ(movie.VideoBorderWidth(), 0);
+  EXPECT_EQ(movie.DisplayMode(), TDisplayMode::mpTime);
+  EXPECT_FALSE(movie.AutoStart());
 }
 
 TEST_F(ProgramTest, TheOpenDialogOffersTheVideoFilterEntryByEntry) {

@@ -11,6 +11,7 @@
 #include "app/engine_deployment.h"
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
+#include "app/system_components.h"
 #include "platform/win32/places.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_file.h"
@@ -30,6 +31,7 @@ inline void ReplaceEngine(const std::string& script) {
 class ProgramTest : public testing::Test {
  protected:
   void Start() {
+    RegisterSystemComponents();
     application = std::make_unique<TApplication>();
     application->Initialize();
     application->SetTitle("Sonvarra 1.0");
