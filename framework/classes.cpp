@@ -1,6 +1,7 @@
 #include "framework/classes.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -41,6 +42,30 @@ std::int64_t TStream::CopyFrom(TStream& source, std::int64_t count) {
 void TStream::SaveToStream(TStream& target) {
   const std::int64_t size = Size() - Position();
   if (size > 0) target.CopyFrom(*this, size);
+}
+
+void SaveBytesToFile(const AnsiString& fileName, const void* data, std::size_t size) {
+  static std::atomic<unsigned> serial{0};
+  const AnsiString partial = fileName + Format(".%lu-%u.partial", static_cast<unsigned long>(GetCurrentProcessId()), ++serial);
+  try {
+    TFileStream file(partial, fmCreate);
+    const auto* bytes = static_cast<const char*>(data);
+    for (std::size_t done = 0; done < size;) {
+      const long chunk = static_cast<long>(std::min<std::size_t>(size - done, 1u << 30));
+      file.WriteBuffer(bytes + done, chunk);
+      done += static_cast<std::size_t>(chunk);
+    }
+  } catch (const EFCreateError&) {
+    throw EFCreateError(Format("Cannot create file \"%s\". %s", fileName.c_str(), SysErrorMessage(GetLastError()).c_str()));
+  } catch (...) {
+    DeleteFileA(partial.c_str());
+    throw;
+  }
+  if (!MoveFileExA(partial.c_str(), fileName.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD error = GetLastError();
+    DeleteFileA(partial.c_str());
+    throw EFCreateError(Format("Cannot create file \"%s\". %s", fileName.c_str(), SysErrorMessage(error).c_str()));
+  }
 }
 
 void TStream::SaveToFile(const AnsiString& fileName) {

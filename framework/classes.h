@@ -32,6 +32,11 @@ class TStream {
   TStream() = default;
 };
 
+// Writes a file whole or not at all: the bytes go to a temporary file beside it, which takes the
+// name only once it is complete (replacing a file of that name). On failure nothing of it is
+// left: EFCreateError when it cannot be created, EWriteError when it cannot be written.
+void SaveBytesToFile(const AnsiString& fileName, const void* data, std::size_t size);
+
 constexpr unsigned short fmCreate = 0xFF00;
 constexpr unsigned short fmOpenRead = 0x0000;
 constexpr unsigned short fmOpenWrite = 0x0001;

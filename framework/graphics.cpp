@@ -75,48 +75,6 @@ QFont TFont::ToQFont() const {
   return font;
 }
 
-void TBitmap::SetSize(int width, int height) {
-  QImage image(width, height, QImage::Format_RGB888);
-  image.fill(Qt::white);
-  if (!image_.isNull()) {
-    QPainter painter(&image);
-    painter.drawImage(0, 0, image_);
-  }
-  image_ = std::move(image);
-}
-
-void TBitmap::Assign(const QImage& image) { image_ = image; }
-
-void TBitmap::LoadFromResourceName(HINSTANCE instance, const AnsiString& name) {
-  QImage image;
-  if (FindPicture(name, image)) {
-    image_ = std::move(image);
-    return;
-  }
-  TResourceStream stream(instance, name, RT_RCDATA);
-  QByteArray bytes(static_cast<qsizetype>(stream.Size()), '\0');
-  stream.ReadBuffer(bytes.data(), static_cast<long>(bytes.size()));
-  if (!image.loadFromData(bytes)) throw EInvalidGraphic("Bitmap image is not valid");
-  image_ = std::move(image);
-}
-
-TColor TBitmap::TransparentColor() const {
-  if (image_.isNull()) return clNone;
-  return FromQColor(image_.pixelColor(0, image_.height() - 1));
-}
-
-QImage TBitmap::DrawnImage(bool transparent) const {
-  if (!transparent || image_.isNull()) return image_;
-  QImage image = image_.convertToFormat(QImage::Format_ARGB32);
-  const QRgb key = image.pixel(0, image.height() - 1) | 0xFF000000u;
-  for (int y = 0; y < image.height(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < image.width(); ++x)
-      if ((line[x] | 0xFF000000u) == key) line[x] = 0;
-  }
-  return image;
-}
-
 void TPicture::Assign(const TPicture& source) {
   if (&source != this) bitmap_ = source.bitmap_;
   Changed();

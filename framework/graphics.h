@@ -6,9 +6,11 @@
 #include <QImage>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "framework/components.h"
 #include "framework/sysutils.h"
+#include "platform/win32/bitmaps.h"
 #include "platform/win32/wintypes.h"
 
 // "Bitmap image is not valid" and the other failures to read a picture.
@@ -79,20 +81,39 @@ class TFont {
 
 // A bitmap: 24 bits per pixel unless given otherwise. Transparent drawing leaves out the pixels of
 // the transparent colour, by default the colour of the bottom-left pixel.
+//
+// Its pixels may live in a device-independent section (NewSection): memory laid out as the bitmap
+// header says, rows padded to whole DWORDs, bottom-up for a positive height, that a frame can be
+// copied into with one memory copy. The picture is read from the section when it is asked for;
+// every other change (SetSize, Assign, drawing, loading) turns the bitmap back into a plain one.
 class TBitmap {
  public:
   TBitmap() = default;
   explicit TBitmap(QImage image) : image_(std::move(image)) {}
 
-  int Width() const { return image_.width(); }
-  int Height() const { return image_.height(); }
-  bool Empty() const { return image_.isNull(); }
+  int Width() const;
+  int Height() const;
+  bool Empty() const { return Width() == 0 || Height() == 0; }
   void SetSize(int width, int height);
-  const QImage& Image() const { return image_; }
+  const QImage& Image() const;
   void Assign(const QImage& image);
   // A raw-data resource (BMP or PNG bytes) of the module, or a picture the program registered under
   // that name (RegisterPicture). EResNotFound when there is neither.
   void LoadFromResourceName(HINSTANCE instance, const AnsiString& name);
+
+  // A section of the header's size and depth: uncompressed, one plane, 24 or 32 bits. False, with
+  // the bitmap left as it was, when the header describes no such bitmap or the memory is not there.
+  bool NewSection(const BITMAPINFOHEADER& header);
+  bool HasSection() const { return !sectionBits_.empty(); }
+  BYTE* SectionBits();
+  std::size_t SectionSize() const { return sectionBits_.size(); }
+
+  // BMP files: 24 bits per pixel, bottom-up. The file is written whole or not at all
+  // (EFCreateError, EWriteError); a file that is no BMP raises EInvalidGraphic.
+  void SaveToFile(const AnsiString& fileName) const;
+  void LoadFromFile(const AnsiString& fileName);
+  // Draws source scaled to fill the rectangle (left, top, width, height) of this bitmap.
+  void StretchDraw(int left, int top, int width, int height, const TBitmap& source);
 
   bool Transparent = false;
   TColor TransparentColor() const;  // the bottom-left pixel's colour
@@ -100,7 +121,12 @@ class TBitmap {
   QImage DrawnImage(bool transparent) const;
 
  private:
-  QImage image_;
+  void LeaveSection();
+
+  mutable QImage image_;
+  BITMAPINFOHEADER sectionHeader_{};
+  std::vector<BYTE> sectionBits_;
+  mutable bool sectionRead_ = false;  // image_ shows the section as it is now
 };
 
 // A picture that a control shows. OnChange tells of every change made through Assign or Changed.

@@ -15,6 +15,7 @@
 
 #include "framework/extctrls.h"
 #include "framework/forms.h"
+#include "framework/jpeg.h"
 #include "framework/stdctrls.h"
 #include "platform/dshow/dshow.h"
 #include "player/derived_movie.h"
@@ -28,8 +29,6 @@ enum class TDisplayMode { mpTime, mpFrames };
 enum class TDisplaySize { mpDefaultSize, mpHalfSize, mpDoubleSize, mpFitToSize, mpCustomSize };
 enum class TFrameCapture_Dest { fcTBitmap, fcBmpFile, fcJpegFile };
 enum class TAuto_Filename { fnSequential, fnDateTime };
-enum class TJPEGPerformance { jpBestQuality, jpBestSpeed };
-using TJPEGQualityRange = int;  // 1..100
 
 // The graph's interfaces held while the frame grabber is spliced in.
 struct TDxFilters {
@@ -173,6 +172,20 @@ class TActiveMovie : public TCustomPanel {
   const AnsiString& StoragePath() const { return storagePath_; }
   void SetStoragePath(const AnsiString& value) { storagePath_ = value; }
 
+  // Capture requests, taken while the grabber is spliced in (false otherwise). The coming frame,
+  // or with FGrabber_BurstMode every FGrabber_BurstInterval-th frame FGrabber_BurstCount times (0:
+  // until CancelCapture), goes to dest: a bitmap, or a BMP or JPEG file named fileName or, when
+  // that is empty, the next automatic name. Each arrives through OnFGrabberCaptureCompleted, or
+  // with CaptureFramesTo in the caller's bitmap (CaptureDone, CapturedFileName). pauseWhenDone
+  // pauses the player after the last capture of the request.
+  bool CaptureFrames(TFrameCapture_Dest dest, const AnsiString& fileName = {}, bool pauseWhenDone = false);
+  bool CaptureFramesTo(TBitmap& target, TFrameCapture_Dest dest, const AnsiString& fileName = {}, bool pauseWhenDone = false);
+  void CancelCapture();
+  bool CaptureDone() const { return captureDone_; }
+  const AnsiString& CapturedFileName() const { return capturedFileName_; }
+  bool GrabberReady() const { return grabberReady_; }
+  TSampleGrabberCB* Grabber() const { return grabber_.get(); }
+
   // Events. The framework's input events (OnClick, OnKeyDown, ...) are the player's, forwarded.
   TNotifyEvent OnCreate;  // once the player's window is there
   TDerivedMovie_F1HelpInvoked OnF1HelpInvoked;
@@ -261,7 +274,7 @@ class TActiveMovie : public TCustomPanel {
   void PollPosition();
   void LearnLength();
 
-  // Window procedures and the renderer window (window_hooks.cpp).
+  // Window procedures and the renderer window (window_hooks.cpp); the completion of a captured frame.
   LRESULT RendererWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HiddenFormWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   bool StoreFullScreenKey(WPARAM key, LPARAM keyData);
@@ -269,9 +282,12 @@ class TActiveMovie : public TCustomPanel {
   void ReleaseRendererWindow();
   void FrameCaptured(TMessage& message);
 
-  // The frame grabber's part of an opening; false while it cannot be spliced in.
+  // The frame grabber (grabber_splice.cpp, frame_capture.cpp): its part of an opening, false while
+  // it cannot be spliced in; taking it out of service; capture file names.
   bool SpliceGrabber();
   void RetireGrabber();
+  AnsiString NextCaptureFileName(int& counter, const AnsiString& extension);
+  void ScanHighestSequence(int& counter, const AnsiString& extension);
 
   // In the order the control was designed with; the initial values are the constructor's.
   TDxFilters dxFilters_;

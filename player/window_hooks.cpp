@@ -1,10 +1,9 @@
 // The replacement window procedures of the video renderer's window and of the hidden form, the
-// search for the renderer's window, and the frame grabber's message and splice.
+// search for the renderer's window.
 #include <cctype>
 
 #include "framework/exception_report.h"
 #include "player/active_movie.h"
-#include "player/sample_grabber_cb.h"
 
 namespace {
 
@@ -71,26 +70,4 @@ LRESULT TActiveMovie::HiddenFormWndProc(HWND window, UINT message, WPARAM wParam
   });
   if (consumed) return 0;
   return CallWindowProcA(hiddenFormProc_ ? hiddenFormProc_ : DefWindowProcA, window, message, wParam, lParam);
-}
-
-// The frame grabber's completion message (WParam 1: a frame is waiting). Frames come only from a
-// spliced grabber, and SpliceGrabber does not splice one in yet.
-void TActiveMovie::FrameCaptured(TMessage& message) { message.Result = 0; }
-
-// The grabber is not spliced into the player's graph yet: the graph stays as the player built it.
-bool TActiveMovie::SpliceGrabber() { return false; }
-
-void TActiveMovie::RetireGrabber() {
-  grabberReady_ = false;
-  dxFilters_.MediaSeeking = nullptr;
-  dxFilters_.BasicVideo = nullptr;
-  dxFilters_.MediaControl = nullptr;
-  grabber_->SetBurstCount(fGrabberBurstCount_);
-  grabber_->SetBurstInterval(fGrabberBurstInterval_);
-  grabber_->SetBurstMode(fGrabberBurstMode_);
-  if (dxFilters_.SampleGrabber) {
-    dxFilters_.SampleGrabber->SetCallback(nullptr, 1);
-    dxFilters_.SampleGrabber = nullptr;
-  }
-  FreeMediaType(grabber_->MediaType);
 }

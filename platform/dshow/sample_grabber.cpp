@@ -1,7 +1,9 @@
 // The sample grabber: an in-place filter that shows every sample to the application's callback on
 // the streaming thread, optionally keeps a copy, then passes the sample on unchanged.
 #include <cstring>
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/dshow/base_filter.h"
@@ -86,6 +88,8 @@ class SampleGrabberFilter final : public BaseFilter, public ISampleGrabber {
   REFERENCE_TIME bufferStop_ = 0;
   ComPtr<ISampleGrabberCB> callback_;
   LONG callbackMethod_ = 0;
+  std::thread::id callingThread_;  // the streaming thread while it is inside the callback
+  std::condition_variable callbackReturned_;
 };
 
 GrabberInput::GrabberInput(SampleGrabberFilter& owner) : DemandInputPin(owner, u"Input"), owner_(owner) {}
@@ -171,6 +175,7 @@ HRESULT SampleGrabberFilter::Grab(IMediaSample* sample) {
     method = callbackMethod_;
     oneShot = oneShot_;
     if (oneShot) shotTaken_ = true;
+    if (callback) callingThread_ = std::this_thread::get_id();
   }
   const double time = static_cast<double>(start) / UNITS;
   if (callback) {
@@ -178,6 +183,10 @@ HRESULT SampleGrabberFilter::Grab(IMediaSample* sample) {
       callback->SampleCB(time, sample);
     else
       callback->BufferCB(time, data, length);
+    callback = nullptr;  // let go of it before SetCallback may let its owner free it
+    std::lock_guard lock(lock_);
+    callingThread_ = {};
+    callbackReturned_.notify_all();
   }
   HRESULT hr = output_.IsConnected() ? output_.Deliver(sample) : S_OK;
   if (oneShot) {
@@ -256,9 +265,13 @@ HRESULT SampleGrabberFilter::GetCurrentSample(IMediaSample** ppSample) {
 
 HRESULT SampleGrabberFilter::SetCallback(ISampleGrabberCB* pCallback, LONG WhichMethodToCallback) {
   if (WhichMethodToCallback != 0 && WhichMethodToCallback != 1) return E_INVALIDARG;
-  std::lock_guard lock(lock_);
+  std::unique_lock lock(lock_);
   callback_ = ComPtr<ISampleGrabberCB>(pCallback);
   callbackMethod_ = WhichMethodToCallback;
+  // The old callback may be freed once this returns: a call of it in progress is waited for,
+  // unless that call is the one asking.
+  if (callingThread_ != std::this_thread::get_id())
+    callbackReturned_.wait(lock, [this] { return callingThread_ == std::thread::id(); });
   return S_OK;
 }
 

@@ -23,7 +23,8 @@ struct ISampleGrabber : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE SetBufferSamples(BOOL BufferThem) = 0;
   virtual HRESULT STDMETHODCALLTYPE GetCurrentBuffer(LONG* pBufferSize, LONG* pBuffer) = 0;
   virtual HRESULT STDMETHODCALLTYPE GetCurrentSample(IMediaSample** ppSample) = 0;
-  // WhichMethodToCallback: 0 SampleCB, 1 BufferCB. A null callback stops the calls.
+  // WhichMethodToCallback: 0 SampleCB, 1 BufferCB. A null callback stops the calls. Returns once a
+  // call of the previous callback in progress on another thread has returned.
   virtual HRESULT STDMETHODCALLTYPE SetCallback(ISampleGrabberCB* pCallback, LONG WhichMethodToCallback) = 0;
 };
 COM_INTERFACE_ID(ISampleGrabber, IID_ISampleGrabber);

@@ -311,3 +311,14 @@ BOOL WINAPI MoveFileA(LPCSTR existingFileName, LPCSTR newFileName) {
   }
   return FALSE;
 }
+
+BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
+  if (!(flags & MOVEFILE_REPLACE_EXISTING)) return MoveFileA(existingFileName, newFileName);
+  if (existingFileName == nullptr || newFileName == nullptr) {
+    SetPathError(ENOENT, "");
+    return FALSE;
+  }
+  if (rename(existingFileName, newFileName) == 0) return TRUE;
+  SetPathError(errno, newFileName);
+  return FALSE;
+}

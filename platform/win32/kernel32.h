@@ -118,6 +118,10 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR pathName);
 // Never replaces an existing target. A file moves to another file system by copy and delete,
 // as Windows does; the target appears only once it is complete.
 BOOL WINAPI MoveFileA(LPCSTR existingFileName, LPCSTR newFileName);
+// With MOVEFILE_REPLACE_EXISTING a file takes the place of an existing one in one step, so that
+// the name never stands for a part of either; without flags it is MoveFileA.
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags);
 
 // The absolute form of a path given from the current folder; the disk is not consulted. Like the
 // directory functions: the length without the NUL, or the size needed including it. filePart, when
