@@ -2,6 +2,7 @@
 // by the steps the preview control takes: the graph stopped, the renderer found by its pins, the
 // connection broken, the grabber added and connected on both sides, the graph run again.
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -224,6 +225,52 @@ TEST_F(GrabberSplice, BuffersTheLastSampleAndStopsAfterOneInOneShotMode) {
   REFERENCE_TIME start = -1, stop = -1;
   EXPECT_EQ(S_OK, sample->GetTime(&start, &stop));
   EXPECT_EQ(0, start);
+  EXPECT_EQ(S_OK, Control(graph.Get(), &IMediaControl::Stop));
+}
+
+// Inside the callback for a while, and telling when it is.
+class SlowCallback final : public ISampleGrabberCB {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+    *object = this;
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE SampleCB(double, IMediaSample*) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE BufferCB(double, BYTE*, LONG) override {
+    inside = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    inside = false;
+    ++calls;
+    return S_OK;
+  }
+  std::atomic<bool> inside{false};
+  std::atomic<int> calls{0};
+};
+
+// The owner of a callback frees it once it has taken it away: no call of it may still be running.
+TEST_F(GrabberSplice, TakingTheCallbackAwayWaitsForTheCallInProgress) {
+  SlowCallback callback;
+  ComPtr<IGraphBuilder> graph = NewGraph();
+  ComPtr<IBaseFilter> source;
+  ASSERT_EQ(S_OK, graph->AddSourceFilter(Wide(Clip("video_only.mkv")).c_str(), nullptr, source.Put()));
+  ComPtr<ISampleGrabber> grabber;
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_ISampleGrabber, grabber.PutVoid()));
+  ASSERT_EQ(S_OK, grabber->SetCallback(&callback, 1));
+  ComPtr<IBaseFilter> grabberFilter = grabber.As<IBaseFilter>();
+  ASSERT_EQ(S_OK, graph->AddFilter(grabberFilter.Get(), u"Sample Grabber"));
+  ASSERT_EQ(S_OK, graph->Connect(FirstPin(source.Get(), PINDIR_OUTPUT).Get(), FirstPin(grabberFilter.Get(), PINDIR_INPUT).Get()));
+  ASSERT_TRUE(SUCCEEDED(Control(graph.Get(), &IMediaControl::Run)));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (!callback.inside && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+  ASSERT_TRUE(callback.inside);
+  const int before = callback.calls;
+  EXPECT_EQ(S_OK, grabber->SetCallback(nullptr, 1));
+  EXPECT_FALSE(callback.inside);
+  EXPECT_EQ(before + 1, callback.calls.load());
+  Pump(200);
+  EXPECT_EQ(before + 1, callback.calls.load()) << "called after it was taken away";
   EXPECT_EQ(S_OK, Control(graph.Get(), &IMediaControl::Stop));
 }
 
