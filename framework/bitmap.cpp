@@ -183,8 +183,8 @@ void TBitmap::LoadFromFile(const AnsiString& fileName) {
 void TBitmap::StretchDraw(int left, int top, int width, int height, const TBitmap& source) {
   LeaveSection();
   if (image_.isNull() || source.Empty()) return;
+  // Pixel by pixel, as the system's stretching does by default.
   QPainter painter(&image_);
-  painter.setRenderHint(QPainter::SmoothPixmapTransform);
   painter.drawImage(QRect(left, top, width, height), source.Image());
 }
 

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/dshow/event_codes.h"
+#include "platform/win32/gui_thread_calls.h"
 
 namespace dshow {
 namespace {
@@ -258,12 +259,11 @@ void RunOnGuiThread(const std::function<void()>& function) {
     function();
     return;
   }
-  QMetaObject::invokeMethod(QCoreApplication::instance(), function, Qt::BlockingQueuedConnection);
+  win32::CallOnGuiThread(function);
 }
 
 void PostToGuiThread(std::function<void()> function) {
-  if (QCoreApplication* app = QCoreApplication::instance())
-    QMetaObject::invokeMethod(app, std::move(function), Qt::QueuedConnection);
+  win32::PostToGuiThread(std::move(function));
 }
 
 void RegisterRendererWindowClass() {

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/win32/errors.h"
+#include "platform/win32/gui_thread_calls.h"
 #include "platform/win32/user32.h"
 #include "platform/win32/window_table.h"
 
@@ -212,15 +213,12 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   }
   if (OnGuiThread()) return Deliver(window, message, wParam, lParam);
   LRESULT result = 0;
-  QMetaObject::invokeMethod(
-      QCoreApplication::instance(),
-      [&] {
-        if (IsWindow(window)) {
-          StampMessageTime();
-          result = Deliver(window, message, wParam, lParam);
-        }
-      },
-      Qt::BlockingQueuedConnection);
+  win32::CallOnGuiThread([&] {
+    if (IsWindow(window)) {
+      StampMessageTime();
+      result = Deliver(window, message, wParam, lParam);
+    }
+  });
   return result;
 }
 
@@ -230,14 +228,11 @@ BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
-  QMetaObject::invokeMethod(
-      app,
-      [=] {
-        if (!IsWindow(window)) return;  // destroyed while the message waited
-        StampMessageTime();
-        Deliver(window, message, wParam, lParam);
-      },
-      Qt::QueuedConnection);
+  win32::PostToGuiThread([=] {
+    if (!IsWindow(window)) return;  // destroyed while the message waited
+    StampMessageTime();
+    Deliver(window, message, wParam, lParam);
+  });
   return TRUE;
 }
 

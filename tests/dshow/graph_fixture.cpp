@@ -36,7 +36,9 @@ HRESULT GraphTest::RenderFile(IGraphBuilder* graph, const std::string& path) {
   return graph->RenderFile(name.c_str(), nullptr);
 }
 
-std::vector<std::string> GraphTest::FilterNames(IGraphBuilder* graph) {
+std::vector<std::string> GraphTest::FilterNames(IGraphBuilder* graph) { return FilterNamesOf(graph); }
+
+std::vector<std::string> FilterNamesOf(IFilterGraph* graph) {
   std::vector<std::string> names;
   ComPtr<IEnumFilters> filters;
   if (FAILED(graph->EnumFilters(filters.Put()))) return names;

@@ -42,6 +42,8 @@ class GraphTest : public testing::Test {
   std::string captureFile_;
 };
 
+// The filters' names in the graph's order.
+std::vector<std::string> FilterNamesOf(IFilterGraph* graph);
 // Threads of this process now.
 int ThreadCount();
 // Turns the Qt event loop for that long.

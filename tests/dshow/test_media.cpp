@@ -21,7 +21,19 @@ const char* const kTimedSound =
     "aevalsrc=exprs='0.5*sin(2*PI*(300+100*floor(t))*t)|(mod(n\\,65536)-32768)/32768':s=48000:d=6";
 const char* const kNumberedPictures = "nullsrc=s=98x64:r=10:d=6,format=gray,geq=lum='16+8*N',format=yuv420p";
 
+// Frame n carries n in binary in its upper half (column k of 40 pixels white for bit k) above
+// bands of pure red, green and blue.
+const char* const kCountedPictures =
+    "nullsrc=s=320x240:r=25:d=4,format=rgb24,"
+    "geq=r='if(lt(Y\\,120)\\,255*mod(floor(N/pow(2\\,floor(X/40)))\\,2)\\,if(lt(X\\,107)\\,255\\,0))'"
+    ":g='if(lt(Y\\,120)\\,255*mod(floor(N/pow(2\\,floor(X/40)))\\,2)\\,if(between(X\\,107\\,212)\\,255\\,0))'"
+    ":b='if(lt(Y\\,120)\\,255*mod(floor(N/pow(2\\,floor(X/40)))\\,2)\\,if(gte(X\\,213)\\,255\\,0))'";
+const char* const kQuietTone = "sine=frequency=440:sample_rate=48000:d=4";
+
 std::vector<std::string> Recipe(const std::string& name) {
+  if (name == "counted.mkv" || name == "counted_short.mkv")
+    return {"-f", "lavfi", "-i", kCountedPictures, "-f", "lavfi", "-i", kQuietTone, "-filter:a", "volume=0.1",
+            "-t", name == "counted.mkv" ? "4" : "2", "-c:v", "ffv1", "-pix_fmt", "bgr0", "-c:a", "pcm_s16le"};
   if (name == "timed.wav") return {"-f", "lavfi", "-i", kTimedSound, "-c:a", "pcm_s16le"};
   if (name == "timed.mkv")
     return {"-f", "lavfi", "-i", kNumberedPictures, "-f", "lavfi", "-i", kTimedSound, "-c:v", "ffv1", "-c:a", "pcm_s16le"};

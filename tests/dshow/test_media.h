@@ -18,6 +18,9 @@ namespace dshow_test {
 //   raw.h264       2 s of a bare H.264 stream, whose length nothing tells
 //   truncated.mp4  the first half of a longer H.264 + AAC file whose index comes first
 //   junk.avi       bytes that are no media; empty.avi: no bytes at all
+//   counted.mkv    4 s of 320x240 pictures at 25 frames a second, each showing its frame number
+//                  in binary above three bands of red, green and blue, losslessly coded in RGB,
+//                  with a quiet tone; counted_short.mkv: its first 2 s
 std::string Clip(const std::string& name);
 
 // The scratch folder (for files a test makes itself).

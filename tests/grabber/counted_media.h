@@ -1,8 +1,7 @@
-// Video whose every frame says which it is, made with the ffmpeg program once per run: 320x240 at
-// 25 frames a second, 4 s, with a quiet tone. The upper half carries the frame number in binary,
-// eight columns of 40 pixels, bit k white in column k; the lower half three bands of pure red,
-// green and blue from left to right. Losslessly coded in RGB, so that a captured frame can be
-// compared with what it must show.
+// Video whose every frame says which it is (the graph tests' counted clips): 320x240 at 25 frames
+// a second. The upper half carries the frame number in binary, eight columns of 40 pixels, bit k
+// white in column k; the lower half three bands of pure red, green and blue from left to right.
+// Losslessly coded in RGB, so that a captured frame can be compared with what it must show.
 #pragma once
 
 #include <QImage>

@@ -9,6 +9,7 @@ using test_support::ProcessEventsUntil;
 void GrabberTest::SetUp() {
   MovieTest::SetUp();
   movie->SetStoragePath(storage.str());
+  movie->SetVisible(false);  // as the program's window has it: the video out of sight
   movie->OnFGrabberCaptureCompleted = [this](TObject*, TBitmap* bitmap, TFrameCapture_Dest dest, const AnsiString& name,
                                              bool success) {
     const QImage image = bitmap ? bitmap->Image().copy() : QImage();

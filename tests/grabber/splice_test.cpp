@@ -2,6 +2,7 @@
 #include "platform/com/class_registry.h"
 #include "platform/mediaplayer/media_player.h"
 #include "player/sample_grabber_cb.h"
+#include "tests/dshow/graph_fixture.h"
 #include "tests/grabber/grabber_fixture.h"
 #include "tests/ui_support/qt_wait.h"
 
@@ -19,21 +20,7 @@ class Splicing : public GrabberTest {
     if (!compatibility || FAILED(compatibility->get_FilterGraph(graph.Put())) || !graph) return nullptr;
     return graph.As<IFilterGraph>();
   }
-  std::vector<std::string> FilterNames() {
-    std::vector<std::string> names;
-    ComPtr<IEnumFilters> filters;
-    Graph()->EnumFilters(filters.Put());
-    IBaseFilter* filter = nullptr;
-    ULONG fetched = 0;
-    while (filters->Next(1, &filter, &fetched) == S_OK) {
-      FILTER_INFO info{};
-      filter->QueryFilterInfo(&info);
-      if (info.pGraph) info.pGraph->Release();
-      names.push_back(com::Utf16ToUtf8(std::u16string(info.achName)));
-      filter->Release();
-    }
-    return names;
-  }
+  std::vector<std::string> FilterNames() { return dshow_test::FilterNamesOf(Graph().Get()); }
   // What the video renderer has drawn so far.
   int FramesDrawn() {
     ComPtr<IBaseFilter> renderer;
@@ -77,6 +64,7 @@ TEST_F(Splicing, ASpliceThatFailsLeavesTheGraphPlayingAsBefore) {
   // The grabber was there when the control was made, and is gone when the media opens: the
   // connection to the renderer is already broken when the grabber cannot be made.
   com::ScopedClassRemoval noGrabber(CLSID_SampleGrabber);
+  movie->SetVisible(true);  // a renderer that cannot be seen is given no frames without a grabber
   movie->SetFGrabber_Enabled(true);
   ASSERT_TRUE(OpenAndWait(CountedClip()));
   EXPECT_FALSE(movie->GrabberReady());
