@@ -3,6 +3,8 @@
 
 #include <QLabel>
 #include <QPointer>
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #include "platform/win32/errors.h"
@@ -12,11 +14,14 @@
 namespace {
 
 std::vector<std::pair<HWND, UINT>> received;
+std::vector<WPARAM> userParameters;  // of WM_USER, in the order they came
 
 LRESULT CALLBACK Recorder(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CREATE || message == WM_DESTROY || message == WM_NCDESTROY || message == WM_SHOWWINDOW ||
       message == WM_USER)
     received.emplace_back(window, message);
+  if (message == WM_USER) userParameters.push_back(wParam);
+  if (message == WM_USER + 1) return static_cast<LRESULT>(wParam * 2);
   if (message == WM_GETTEXT && wParam == 99) return -5;  // a window that answers its own text
   return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -34,7 +39,10 @@ class WindowTable : public testing::Test {
       return label;
     });
   }
-  void SetUp() override { received.clear(); }
+  void SetUp() override {
+    received.clear();
+    userParameters.clear();
+  }
   HWND Make(HWND parent, const char* name, DWORD style = 0) {
     return CreateWindowExA(0, "RecorderWindow", name, style | (parent ? WS_CHILD : WS_POPUP), 1, 2, 30, 20, parent, nullptr,
                            nullptr, nullptr);
@@ -121,6 +129,23 @@ TEST_F(WindowTable, AMessagePostedToAWindowThatGoesFirstIsDropped) {
   received.clear();
   test_support::ProcessEvents(20);
   EXPECT_TRUE(received.empty());
+}
+
+// Messages from other threads arrive in the order each thread posted them, and one sent from
+// another thread waits for its answer from the window's procedure.
+TEST_F(WindowTable, MessagesFromOtherThreadsKeepTheirOrderAndSentOnesTheirAnswer) {
+  HWND top = Make(nullptr, "top");
+  std::atomic<LRESULT> answer{0};
+  std::thread poster([&] {
+    for (WPARAM i = 0; i < 200; ++i) PostMessageA(top, WM_USER, i, 0);
+    answer = SendMessageA(top, WM_USER + 1, 21, 0);
+  });
+  while (answer == 0) test_support::ProcessEvents(5);
+  poster.join();
+  EXPECT_EQ(42, answer.load());
+  ASSERT_EQ(200u, userParameters.size()) << "the sent message overtook posted ones, or some were lost";
+  for (WPARAM i = 0; i < 200; ++i) ASSERT_EQ(i, userParameters[i]);
+  DestroyWindow(top);
 }
 
 }  // namespace
