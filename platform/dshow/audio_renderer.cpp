@@ -58,6 +58,23 @@ bool InitSdlAudio() {
   return true;
 }
 
+// A driver can start without any device behind it (ALSA on a machine without a sound card); only
+// opening one tells. The file and null drivers always open, and opening the file would truncate it.
+bool AudioOutputOpens() {
+  std::lock_guard lock(SdlLock());
+  const char* driver = SDL_GetCurrentAudioDriver();
+  if (driver && (std::strcmp(driver, "disk") == 0 || std::strcmp(driver, "dummy") == 0)) return true;
+  SDL_AudioSpec want{};
+  want.freq = 48000;
+  want.format = AUDIO_S16SYS;
+  want.channels = 2;
+  want.samples = 1024;
+  const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, SDL_AUDIO_ALLOW_ANY_CHANGE);
+  if (device == 0) return false;
+  SDL_CloseAudioDevice(device);
+  return true;
+}
+
 void QuitSdlAudio() {
   std::lock_guard lock(SdlLock());
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -562,9 +579,13 @@ HRESULT AudioRenderer::get_Balance(LONG* plBalance) {
 
 HRESULT CreateAudioRenderer(IUnknown* outer, REFIID riid, void** object) {
   if (object) *object = nullptr;
-  // Without a working audio output there is nothing to render to.
-  const bool working = InitSdlAudio();
-  if (working) QuitSdlAudio();
+  // Without a working audio output there is nothing to render to: the graph then plays the
+  // pictures alone, on the system clock.
+  bool working = InitSdlAudio();
+  if (working) {
+    working = AudioOutputOpens();
+    QuitSdlAudio();
+  }
   // A graph may be built on a thread that SDL did not start: what SDL keeps per thread (its error
   // text) would be lost when that thread ends.
   SDL_TLSCleanup();

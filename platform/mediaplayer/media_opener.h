@@ -1,5 +1,7 @@
-// Builds a media session off the GUI thread: one building thread at a time, owned here and joined
-// before the next starts, when its result is taken or abandoned, and at the end.
+// Builds a media session off the GUI thread, one build at a time. A build that is abandoned while
+// it still runs (a file on a drive or share that does not answer) is let go rather than waited
+// for: its thread finishes on its own and releases what it made. Builds still running when the
+// process ends are waited for, a bounded time, before the libraries they use go.
 #pragma once
 
 #include <memory>
@@ -21,20 +23,22 @@ class MediaOpener {
   // Abandons a build in progress, then builds the file's session and, when done, posts message
   // to window with the ticket as wParam.
   void Start(std::u16string file, HWND window, UINT message, WPARAM ticket);
-  // The result of the build of this ticket (joining its thread); false when that build was
-  // abandoned or another has started since.
+  // The result of the build of this ticket; false when that build was abandoned or another has
+  // started since.
   bool Take(WPARAM ticket, HRESULT& result, std::unique_ptr<MediaSession>& session);
-  // Waits for a build in progress and discards what it made.
+  // Discards the build in progress: what it made is released here when it is done, else by its
+  // own thread when it ends.
   void Abandon();
-  bool Busy() const { return thread_.joinable(); }
+  bool Busy() const { return build_ != nullptr; }
+
+  // Builds let go of and still running, process-wide.
+  static int RunningAbandoned();
 
  private:
+  struct Build;
   std::thread thread_;
+  std::shared_ptr<Build> build_;  // the build in progress or waiting to be taken
   WPARAM ticket_ = 0;
-  std::mutex mutex_;
-  // Guarded by mutex_, written by the building thread:
-  HRESULT result_ = S_OK;
-  std::unique_ptr<MediaSession> session_;
 };
 
 }  // namespace mediaplayer

@@ -2,6 +2,7 @@
 // either fails to open with the documented code, leaving the graph empty, or plays what it has and
 // ends with EC_COMPLETE.
 #include <filesystem>
+#include <fstream>
 
 #include "tests/dshow/graph_fixture.h"
 #include "tests/dshow/test_media.h"
@@ -62,6 +63,20 @@ TEST_F(BadFiles, PicturesOnlyPlayOnTheSystemClockToTheirEnd) {
   EXPECT_EQ(E_NOINTERFACE, graph.As<IBasicAudio>()->get_Volume(&volume));
   EXPECT_TRUE(PlaysToTheEnd(graph.Get(), UNITS, 3000));
   EXPECT_EQ(2 * UNITS, Position(graph.Get()));
+}
+
+// ALSA with a configuration that names no device starts, as on a machine without a sound card,
+// and then opens nothing.
+TEST_F(BadFiles, WithoutASoundOutputThePicturesPlayAloneOnTheSystemClock) {
+  const std::string config = ScratchFolder() + "/no-sound-card.conf";
+  std::ofstream(config).close();
+  environment_.Set("SDL_AUDIODRIVER", "alsa");
+  environment_.Set("ALSA_CONFIG_PATH", config);
+  ComPtr<IGraphBuilder> graph = NewGraph();
+  ASSERT_EQ(VFW_S_AUDIO_NOT_RENDERED, RenderFile(graph.Get(), Clip("timed.mkv")));
+  EXPECT_FALSE(FindFilter(graph.Get(), "Audio Renderer"));
+  EXPECT_EQ(S_OK, Control(graph.Get(), &IMediaControl::Pause)) << "paused as the player pauses a file it opens";
+  EXPECT_TRUE(PlaysToTheEnd(graph.Get(), 5 * UNITS, 3000));
 }
 
 TEST_F(BadFiles, ACutShortFilePlaysWhatIsThereAndEnds) {

@@ -2,7 +2,16 @@
 // and files that cannot be played, each with its events and error code.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "platform/com/class_registry.h"
 #include "platform/dshow/dshow.h"
+#include "platform/dshow/filter_factories.h"
+#include "platform/mediaplayer/media_opener.h"
 #include "tests/mediaplayer/player_media.h"
 #include "tests/mediaplayer/hosted_player.h"
 #include "tests/ui_support/qt_wait.h"
@@ -113,6 +122,65 @@ TEST(PlayerOpen, AFileThatIsNotThereFailsWithItsCode) {
   host->get_HasError(&hasError);
   EXPECT_EQ(hasError, VARIANT_TRUE);
   EXPECT_EQ(host->Play(), VFW_E_WRONG_STATE);
+}
+
+// A source whose creation waits until it is let go stands for a file on a share that does not
+// answer. Opening the next file must not wait for it, and the abandoned opening must end on its own
+// once the share answers.
+TEST(PlayerOpen, AFileThatDoesNotAnswerDoesNotHoldUpTheNext) {
+  struct Share {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool stalled = false;
+    bool answers = false;
+    void Answer() {
+      std::lock_guard lock(mutex);
+      answers = true;
+      changed.notify_all();
+    }
+  };
+  auto share = std::make_shared<Share>();
+  com::RegisterClass(CLSID_FFmpegSource, "File Source (FFmpeg)", [share](IUnknown* outer, REFIID riid, void** object) {
+    std::unique_lock lock(share->mutex);
+    if (!share->stalled) {
+      share->stalled = true;
+      share->changed.notify_all();
+      share->changed.wait(lock, [&] { return share->answers; });
+    }
+    lock.unlock();
+    return dshow::CreateFFmpegSource(outer, riid, object);
+  });
+  // Without the fix the second opening would wait for ever; the share answers in the end regardless.
+  std::thread watchdog([share] {
+    std::unique_lock lock(share->mutex);
+    share->changed.wait_for(lock, std::chrono::seconds(20), [&] { return share->answers; });
+    share->answers = true;
+    share->changed.notify_all();
+  });
+  {
+    HostedPlayer host;
+    com::Bstr stalled(TestMedia("tone.mp4"));
+    ASSERT_EQ(host->Open(stalled.Get()), S_OK);
+    test_support::ProcessEventsUntil([&] {
+      std::lock_guard lock(share->mutex);
+      return share->stalled;
+    }, 5000);
+    EXPECT_EQ(host.OpenState(), nsOpening);
+
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_TRUE(host.OpenAndWait(TestMedia("tone.m4a")));
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(10)) << "waited for the stalled file";
+    EXPECT_EQ(mediaplayer::MediaOpener::RunningAbandoned(), 1);
+    EXPECT_EQ(host.Site().EventsOf(DISPID_MPE_ERROR).size(), 0u);
+
+    share->Answer();
+    test_support::ProcessEventsUntil([] { return mediaplayer::MediaOpener::RunningAbandoned() == 0; }, 10000);
+    EXPECT_EQ(mediaplayer::MediaOpener::RunningAbandoned(), 0) << "the abandoned opening did not end";
+    ProcessEvents(100);
+    EXPECT_EQ(host.OpenState(), nsOpen) << "the late file does not take the player over";
+  }
+  watchdog.join();
+  com::RegisterClass(CLSID_FFmpegSource, "File Source (FFmpeg)", dshow::CreateFFmpegSource);
 }
 
 TEST(PlayerOpen, FilesThatAreNoMediaFailWithTheGraphsCode) {
