@@ -177,7 +177,7 @@ class TActiveMovie : public TCustomPanel {
   // until CancelCapture), goes to dest: a bitmap, or a BMP or JPEG file named fileName or, when
   // that is empty, the next automatic name. Each arrives through OnFGrabberCaptureCompleted, or
   // with CaptureFramesTo in the caller's bitmap (CaptureDone, CapturedFileName). pauseWhenDone
-  // pauses the player after the last capture of the request.
+  // pauses the player after the last capture of the request. The target must outlive the request.
   bool CaptureFrames(TFrameCapture_Dest dest, const AnsiString& fileName = {}, bool pauseWhenDone = false);
   bool CaptureFramesTo(TBitmap& target, TFrameCapture_Dest dest, const AnsiString& fileName = {}, bool pauseWhenDone = false);
   void CancelCapture();
