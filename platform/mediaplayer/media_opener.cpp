@@ -77,10 +77,12 @@ void MediaOpener::Start(std::u16string file, HWND window, UINT message, WPARAM t
 bool MediaOpener::Take(WPARAM ticket, HRESULT& result, std::unique_ptr<MediaSession>& session) {
   if (!build_ || ticket != ticket_) return false;
   thread_.join();  // it posted its message as its last step
-  std::lock_guard lock(build_->mutex);
-  result = build_->result;
-  session = std::move(build_->session);
-  build_.reset();
+  {
+    std::lock_guard lock(build_->mutex);
+    result = build_->result;
+    session = std::move(build_->session);
+  }
+  build_.reset();  // only once its mutex is no longer held: this frees it
   return true;
 }
 

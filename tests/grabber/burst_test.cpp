@@ -27,14 +27,14 @@ void ExpectGaps(const std::vector<Capture>& captures, int interval) {
 
 TEST_F(Bursts, EveryNthFrameNTimesThenDisarmed) {
   movie->SetFGrabber_BurstMode(true);
-  movie->SetFGrabber_BurstCount(3);
+  movie->SetFGrabber_BurstCount(5);
   movie->SetFGrabber_BurstInterval(4);
   ASSERT_TRUE(OpenWithGrabber());
   ASSERT_TRUE(PlayAndWait());
   ASSERT_TRUE(movie->CaptureFrames(TFrameCapture_Dest::fcTBitmap));
-  ASSERT_TRUE(WaitForCaptures(3));
+  ASSERT_TRUE(WaitForCaptures(5));
   ProcessEvents(400);  // ten frames more
-  ASSERT_EQ(3u, captures.size());
+  ASSERT_EQ(5u, captures.size());
   EXPECT_FALSE(movie->Grabber()->Armed());
   ExpectGaps(captures, 4);
 }
