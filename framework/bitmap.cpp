@@ -1,5 +1,6 @@
 // TBitmap: plain pictures over QImage, device-independent sections, BMP files and stretched drawing.
 #include <QPainter>
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -94,7 +95,7 @@ void TBitmap::LeaveSection() {
 
 void TBitmap::SetSize(int width, int height) {
   LeaveSection();
-  QImage image(width, height, QImage::Format_RGB888);
+  QImage image(width, height, QImage::Format_BGR888);
   image.fill(Qt::white);
   if (!image_.isNull()) {
     QPainter painter(&image);
@@ -182,10 +183,21 @@ void TBitmap::LoadFromFile(const AnsiString& fileName) {
 
 void TBitmap::StretchDraw(int left, int top, int width, int height, const TBitmap& source) {
   LeaveSection();
-  if (image_.isNull() || source.Empty()) return;
-  // Pixel by pixel, as the system's stretching does by default.
-  QPainter painter(&image_);
-  painter.drawImage(QRect(left, top, width, height), source.Image());
+  if (image_.isNull() || source.Empty() || width <= 0 || height <= 0) return;
+  // Pixel by pixel, as the system's stretching does by default, and on this thread alone.
+  const QImage from = source.Image().format() == QImage::Format_BGR888 ? source.Image()
+                                                                       : source.Image().convertToFormat(QImage::Format_BGR888);
+  if (image_.format() != QImage::Format_BGR888) image_ = image_.convertToFormat(QImage::Format_BGR888);
+  const int right = std::min(image_.width(), left + width);
+  const int bottom = std::min(image_.height(), top + height);
+  for (int y = std::max(0, top); y < bottom; ++y) {
+    const BYTE* in = from.constScanLine(static_cast<int>(static_cast<std::int64_t>(y - top) * from.height() / height));
+    BYTE* out = image_.scanLine(y);
+    for (int x = std::max(0, left); x < right; ++x) {
+      const BYTE* pixel = in + 3 * (static_cast<std::int64_t>(x - left) * from.width() / width);
+      std::memcpy(out + 3 * x, pixel, 3);
+    }
+  }
 }
 
 TColor TBitmap::TransparentColor() const {

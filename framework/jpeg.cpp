@@ -47,7 +47,7 @@ struct Settings {
   bool progressive;
 };
 
-// Compresses rows of 8-bit R, G, B into memory that libjpeg allocates (*out, freed by the caller).
+// Compresses rows of 8-bit B, G, R (as bitmaps hold them) into memory that libjpeg allocates (*out, freed by the caller).
 bool CompressRgb(const BYTE* pixels, int width, int height, std::size_t stride, Settings settings, unsigned char** out,
                  unsigned long* outSize, char* message) {
   jpeg_compress_struct info;
@@ -63,7 +63,7 @@ bool CompressRgb(const BYTE* pixels, int width, int height, std::size_t stride, 
   info.image_width = static_cast<JDIMENSION>(width);
   info.image_height = static_cast<JDIMENSION>(height);
   info.input_components = 3;
-  info.in_color_space = JCS_RGB;
+  info.in_color_space = JCS_EXT_BGR;
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, settings.quality, TRUE);
   info.dct_method = settings.fast ? JDCT_IFAST : JDCT_ISLOW;
@@ -114,7 +114,8 @@ bool DecompressRgb(const BYTE* data, std::size_t size, bool fast, QImage& image,
 
 std::vector<BYTE> TJPEGImage::Compress() const {
   if (bitmap_.Empty()) throw EJPEG("JPEG error: no picture to compress");
-  const QImage rgb = bitmap_.Image().convertToFormat(QImage::Format_RGB888);
+  const QImage& picture = bitmap_.Image();
+  const QImage rgb = picture.format() == QImage::Format_BGR888 ? picture : picture.convertToFormat(QImage::Format_BGR888);
   const Settings settings{std::clamp(CompressionQuality, 1, 100), Performance == TJPEGPerformance::jpBestSpeed,
                           ProgressiveEncoding};
   unsigned char* out = nullptr;
