@@ -29,7 +29,6 @@ class MediaOpener {
   // Discards the build in progress: what it made is released here when it is done, else by its
   // own thread when it ends.
   void Abandon();
-  bool Busy() const { return build_ != nullptr; }
 
   // Builds let go of and still running, process-wide.
   static int RunningAbandoned();
