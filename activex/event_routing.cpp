@@ -9,12 +9,12 @@
 namespace {
 
 // Indexed by a 3-bit mask. Shift mask: 1 Shift, 2 Ctrl, 4 Alt; button mask: 1 left, 2 right, 4 middle.
-constexpr TShiftState kShiftTable[8] = {0,     ssShift,          ssCtrl,          ssShift | ssCtrl,
+constexpr TShiftState kShiftTable[8] = {0,     ssShift,         ssCtrl,         ssShift | ssCtrl,
                                         ssAlt, ssShift | ssAlt, ssCtrl | ssAlt, ssShift | ssCtrl | ssAlt};
-constexpr TShiftState kButtonFlagTable[8] = {0,        ssLeft,          ssRight,          ssLeft | ssRight,
-                                             ssMiddle, ssLeft | ssMiddle, ssRight | ssMiddle, ssLeft | ssRight | ssMiddle};
-constexpr TMouseButton kButtonTable[8] = {TMouseButton::mbLeft,   TMouseButton::mbLeft,  TMouseButton::mbRight,
-                                          TMouseButton::mbLeft,   TMouseButton::mbMiddle, TMouseButton::mbLeft,
+constexpr TShiftState kButtonFlagTable[8] = {
+    0, ssLeft, ssRight, ssLeft | ssRight, ssMiddle, ssLeft | ssMiddle, ssRight | ssMiddle, ssLeft | ssRight | ssMiddle};
+constexpr TMouseButton kButtonTable[8] = {TMouseButton::mbLeft,  TMouseButton::mbLeft,   TMouseButton::mbRight,
+                                          TMouseButton::mbLeft,  TMouseButton::mbMiddle, TMouseButton::mbLeft,
                                           TMouseButton::mbRight, TMouseButton::mbLeft};
 
 // The legacy event form passes at most this many arguments (and so at most this many strings).
@@ -34,9 +34,16 @@ void WriteBack(VARIANT& element, unsigned value, std::size_t bytes) {
   }
   std::size_t size = 0;
   switch (type) {
-    case VT_I1: case VT_UI1: size = 1; break;
-    case VT_I2: case VT_UI2: case VT_BOOL: size = 2; break;
-    case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_ERROR: size = 4; break;
+    case VT_I1:
+    case VT_UI1: size = 1; break;
+    case VT_I2:
+    case VT_UI2:
+    case VT_BOOL: size = 2; break;
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_ERROR: size = 4; break;
     default: return;  // not a number: nothing to write into
   }
   const std::size_t n = bytes < size ? bytes : size;

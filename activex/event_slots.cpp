@@ -41,7 +41,8 @@ void WriteBackString(BSTR* place, const AnsiString& text) {
 
 }  // namespace event_arguments
 
-TEventSlots::TEventSlots(TOleControl2& host, std::initializer_list<TEventSlot*> entries) : host_(host), slots_(entries) {
+TEventSlots::TEventSlots(TOleControl2& host, std::initializer_list<TEventSlot*> entries)
+    : host_(host), slots_(entries) {
   host_.eventTables_.push_back(this);
 }
 

@@ -179,8 +179,8 @@ class TOleEvent final : public TEventSlot {
                 std::index_sequence<I...>) const {
     // The control's first argument is the array's last element.
     [[maybe_unused]] VARIANT* elements = parameters.rgvarg;
-    std::tuple<typename event_arguments::Parameter<Args>::Holder...> holders{
-        event_arguments::Parameter<Args>::Take(elements[sizeof...(Args) - 1 - I], id, static_cast<int>(I) + 1, legacy)...};
+    std::tuple<typename event_arguments::Parameter<Args>::Holder...> holders{event_arguments::Parameter<Args>::Take(
+        elements[sizeof...(Args) - 1 - I], id, static_cast<int>(I) + 1, legacy)...};
     handler_(sender, std::get<I>(holders).Get()...);
     // By-reference strings go back last first.
     (std::get<sizeof...(Args) - 1 - I>(holders).WriteBack(), ...);

@@ -123,7 +123,8 @@ void TOleControl2::HostUIActivate() {
   TForm* form = GetParentForm(this);
   if ((form && form->UIActiveHostedControl() == this) || !oleObject_) return;
   const RECT bounds = BoundsRect();
-  oleObject_->DoVerb(OLEIVERB_UIACTIVATE, nullptr, ClientSite(), 0, ParentWindow(), &bounds);  // the control calls OnUIActivate
+  oleObject_->DoVerb(OLEIVERB_UIACTIVATE, nullptr, ClientSite(), 0, ParentWindow(),
+                     &bounds);  // the control calls OnUIActivate
 }
 
 void TOleControl2::HostUIDeactivate() {
@@ -251,8 +252,7 @@ void TOleControl2::CMDialogKey(TMessage& message) {
 }
 
 bool TOleControl2::PaletteChanged(bool foreground) {
-  if (HandleAllocated() && foreground &&
-      CallWindowProcA(DefWndProc(), Handle(), WM_QUERYNEWPALETTE, 0, 0) != 0)
+  if (HandleAllocated() && foreground && CallWindowProcA(DefWndProc(), Handle(), WM_QUERYNEWPALETTE, 0, 0) != 0)
     return true;
   return TWinControl::PaletteChanged(foreground);
 }

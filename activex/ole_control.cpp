@@ -195,7 +195,8 @@ void TOleControl2::DisconnectObject() {
 }
 
 TFont* TOleControl2::Fonts(int index) const {
-  return index >= 0 && index < static_cast<int>(fonts_.size()) ? fonts_[static_cast<std::size_t>(index)].get() : nullptr;
+  return index >= 0 && index < static_cast<int>(fonts_.size()) ? fonts_[static_cast<std::size_t>(index)].get()
+                                                               : nullptr;
 }
 
 TPicture* TOleControl2::Pictures(int index) const {

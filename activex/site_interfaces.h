@@ -33,10 +33,10 @@ inline void SetLong(VARIANT& value, LONG number) {
 }  // namespace site_detail
 
 // The IUnknown part of each site interface.
-#define SITE_UNKNOWN                                                                              \
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {                \
-    return host.sites_->QueryInterface(riid, object);                                             \
-  }                                                                                               \
+#define SITE_UNKNOWN                                                                               \
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {                  \
+    return host.sites_->QueryInterface(riid, object);                                              \
+  }                                                                                                \
   ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++host.referenceCount_); } \
   ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--host.referenceCount_); }
 

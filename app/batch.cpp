@@ -49,7 +49,8 @@ bool PrepareOutputFolder(TsDirectoryEdit& edit) {
     return false;
   }
   if (GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILENAME_EXCED_RANGE) {
-    ShowMessage("The output folder \"" + Shown(folder) + "\" is too long a name for the system.\r\n"
+    ShowMessage("The output folder \"" + Shown(folder) +
+                "\" is too long a name for the system.\r\n"
                 "Choose another output folder.");
     return false;
   }
@@ -76,8 +77,13 @@ void PutOutputInPlace(const AnsiString& folder) {
   const AnsiString name = ExtractFileName(CurrentRun.Source);
   const AnsiString& finished = CurrentRun.TemporaryFile;
   if (Converter->ExitCode != 0 || !FileExists(finished)) {
-    const TFailedRun run{Converter->Output, Converter->ExitCode, CurrentRun.Source, CurrentRun.ShortSource,
-                         finished,          CurrentTarget,       ext};
+    const TFailedRun run{Converter->Output,
+                         Converter->ExitCode,
+                         CurrentRun.Source,
+                         CurrentRun.ShortSource,
+                         finished,
+                         CurrentTarget,
+                         ext};
     BatchFailures.push_back({name, EngineFailureReason(run)});
     DeleteFileA(finished.c_str());
     return;
@@ -215,8 +221,8 @@ void TForm1::EngineWatchTimer(TObject* Sender) {
   if (!Converting) return;
   DWORD exitCode = STILL_ACTIVE;
   // A cancel has killed the engine already; a failed query means there is none to wait for.
-  const bool ended = CancelRequested || !GetExitCodeProcess(Converter->ProcessInfo.hProcess, &exitCode) ||
-                     exitCode != STILL_ACTIVE;
+  const bool ended =
+      CancelRequested || !GetExitCodeProcess(Converter->ProcessInfo.hProcess, &exitCode) || exitCode != STILL_ACTIVE;
   if (!ended) return;
   // Should the tick fail, the error box's own message loop must not run it again and again;
   // Timer2 then carries the batch on alone.

@@ -5,11 +5,11 @@
 
 #include "framework/sysutils.h"
 
-extern bool Converting;         // a batch runs; the progress dialog refuses to close meanwhile
-extern bool CancelRequested;    // Cancel was pressed; the next tick ends the batch
-extern int CurrentDuration;     // whole seconds of the range being converted
-extern AnsiString RangeBegin;   // "-ss" of the current file, a time code
-extern AnsiString RangeLength;  // "-t" of the current file, a time code
+extern bool Converting;           // a batch runs; the progress dialog refuses to close meanwhile
+extern bool CancelRequested;      // Cancel was pressed; the next tick ends the batch
+extern int CurrentDuration;       // whole seconds of the range being converted
+extern AnsiString RangeBegin;     // "-ss" of the current file, a time code
+extern AnsiString RangeLength;    // "-t" of the current file, a time code
 extern AnsiString CurrentTarget;  // final path of the current file's output
 
 // The file being converted, as far as the final move and its report need it.

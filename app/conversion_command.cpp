@@ -20,12 +20,9 @@ AnsiString ComboValue(const TsComboBox& list, int index) {
 
 AnsiString OutputFormatExt() {
   switch (Form1->sComboBox1->ItemIndex()) {
-    case 1:
-      return "ac3";
-    case 2:
-      return "wav";
-    default:
-      return "mp3";
+    case 1: return "ac3";
+    case 2: return "wav";
+    default: return "mp3";
   }
 }
 
@@ -45,9 +42,9 @@ std::vector<int> SupportedSampleRates(const AnsiString& ext) {
 AnsiString ConversionCommandLine(const AnsiString& shortSource, const AnsiString& ext,
                                  const TConversionSettings& settings, const AnsiString& rangeBegin,
                                  const AnsiString& rangeLength, const AnsiString& output) {
-  return EnginePath + "nnn.exe" + " -y -i " + shortSource + " -bitexact -acodec " + ext + " -ac " +
-         settings.Channels + " -ar " + settings.SampleRate + " -vol 256 " + " -ab " + settings.BitRate +
-         " -f " + ext + " -ss " + rangeBegin + " -t " + rangeLength + " " + output;
+  return EnginePath + "nnn.exe" + " -y -i " + shortSource + " -bitexact -acodec " + ext + " -ac " + settings.Channels +
+         " -ar " + settings.SampleRate + " -vol 256 " + " -ab " + settings.BitRate + " -f " + ext + " -ss " +
+         rangeBegin + " -t " + rangeLength + " " + output;
 }
 
 void ConvertFile(const AnsiString& source) {
@@ -58,6 +55,6 @@ void ConvertFile(const AnsiString& source) {
   CurrentRun.TemporaryFile = TemporaryOutputFile(ext);
   // A file left by a cancelled or failed run must never pass for this run's output.
   RemoveTemporaryFiles();
-  Converter->Run(ConversionCommandLine(CurrentRun.ShortSource, ext, settings, RangeBegin, RangeLength,
-                                       CurrentRun.TemporaryFile));
+  Converter->Run(
+      ConversionCommandLine(CurrentRun.ShortSource, ext, settings, RangeBegin, RangeLength, CurrentRun.TemporaryFile));
 }

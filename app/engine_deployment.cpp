@@ -62,8 +62,8 @@ void DeployEngine() {
     // The files are written into a private folder that takes the work folder's name only when
     // all are complete: an interrupted first start never leaves a folder that later starts take
     // as complete, and two copies starting at once do not write over each other.
-    const AnsiString staging = WindowsDirectoryText() + PathDelim + "wyl.deploying-" +
-                               IntToStr(GetCurrentProcessId()) + PathDelim;
+    const AnsiString staging =
+        WindowsDirectoryText() + PathDelim + "wyl.deploying-" + IntToStr(GetCurrentProcessId()) + PathDelim;
     RemoveFolder(staging);
     CreateDirectoryA(staging.c_str(), nullptr);
     for (const EngineFile& file : kEngineFiles) {
@@ -74,8 +74,8 @@ void DeployEngine() {
         // The user is told about the file the program needs, not about the private folder.
         const DWORD reason = GetLastError();
         RemoveFolder(staging);
-        throw EFCreateError(Format("Cannot create file \"%s\". %s", (folder + file.fileName).c_str(),
-                                   SysErrorMessage(reason).c_str()));
+        throw EFCreateError(
+            Format("Cannot create file \"%s\". %s", (folder + file.fileName).c_str(), SysErrorMessage(reason).c_str()));
       } catch (...) {
         RemoveFolder(staging);
         throw;

@@ -67,7 +67,7 @@ class TForm1 : public TForm {
 
   void FormCreate(TObject* Sender);
   void FormDestroy(TObject* Sender);
-  void sSpeedButton1Click(TObject* Sender);   // Add...
+  void sSpeedButton1Click(TObject* Sender);  // Add...
   // What Add does with the files chosen in its dialog: each new one probed and listed, failures
   // shown, the progress group for several.
   void AddSourceFiles(const std::vector<AnsiString>& files);

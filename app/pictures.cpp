@@ -248,10 +248,10 @@ QImage DesktopIcon(int size) {
 QImage MainIcon() {
   const QImage drawn = DesktopIcon(32);
   // The sixteen colours of the classic palette; the first is the transparent one.
-  static const QRgb palette[16] = {qRgba(0, 0, 0, 0), qRgb(0, 0, 0),     qRgb(128, 0, 0),   qRgb(0, 128, 0),
-                                   qRgb(128, 128, 0), qRgb(0, 0, 128),   qRgb(128, 0, 128), qRgb(0, 128, 128),
-                                   qRgb(192, 192, 192), qRgb(128, 128, 128), qRgb(255, 0, 0), qRgb(0, 255, 0),
-                                   qRgb(255, 255, 0), qRgb(0, 0, 255),   qRgb(255, 0, 255), qRgb(255, 255, 255)};
+  static const QRgb palette[16] = {qRgba(0, 0, 0, 0),   qRgb(0, 0, 0),       qRgb(128, 0, 0),   qRgb(0, 128, 0),
+                                   qRgb(128, 128, 0),   qRgb(0, 0, 128),     qRgb(128, 0, 128), qRgb(0, 128, 128),
+                                   qRgb(192, 192, 192), qRgb(128, 128, 128), qRgb(255, 0, 0),   qRgb(0, 255, 0),
+                                   qRgb(255, 255, 0),   qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(255, 255, 255)};
   QImage icon(32, 32, QImage::Format_Indexed8);
   icon.setColorTable(QList<QRgb>(std::begin(palette), std::end(palette)));
   for (int y = 0; y < 32; ++y) {
@@ -261,7 +261,8 @@ QImage MainIcon() {
       if (c.alpha() >= 128) {
         int bestDistance = 1 << 30;
         for (int i = 1; i < 16; ++i) {
-          const int dr = c.red() - qRed(palette[i]), dg = c.green() - qGreen(palette[i]), db = c.blue() - qBlue(palette[i]);
+          const int dr = c.red() - qRed(palette[i]), dg = c.green() - qGreen(palette[i]),
+                    db = c.blue() - qBlue(palette[i]);
           const int distance = dr * dr + dg * dg + db * db;
           if (distance < bestDistance) {
             bestDistance = distance;

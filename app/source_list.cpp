@@ -112,7 +112,7 @@ void TForm1::AddSourceFiles(const std::vector<AnsiString>& files) {
       row->SetCaption(ExtractFileName(path));
       row->AddSubItem("00:00:00 - " + duration);
       row->AddSubItem(duration);
-      sListView1->Repaint();  // each file shows as it lands
+      sListView1->Repaint();                            // each file shows as it lands
       OpenDialog1->InitialDir = ExtractFilePath(path);  // the next Add starts where this file lies
     }
   } catch (...) {
@@ -126,7 +126,8 @@ void TForm1::sSpeedButton2Click(TObject*) {
   const int s = sListView1->ItemIndex();
   const int rows = sListView1->Items().Count();
   if (s >= 0 && s < rows) {
-    for (int i = s + 1; i < rows; ++i) FileItems[static_cast<std::size_t>(i - 1)] = FileItems[static_cast<std::size_t>(i)];
+    for (int i = s + 1; i < rows; ++i)
+      FileItems[static_cast<std::size_t>(i - 1)] = FileItems[static_cast<std::size_t>(i)];
     FileItems.pop_back();
     sListView1->Items().Delete(s);
   }

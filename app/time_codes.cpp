@@ -14,7 +14,8 @@ AnsiString TwoDigits(long long value) {
 AnsiString SecondsToTime(bool withTenths, double seconds) {
   const auto h = static_cast<long long>(std::trunc(seconds / 60 / 60));
   const auto m = static_cast<long long>(std::trunc(seconds / 60 - static_cast<double>(h) * 60));
-  const auto s = static_cast<long long>(std::trunc(seconds - static_cast<double>(h) * 3600 - static_cast<double>(m) * 60));
+  const auto s =
+      static_cast<long long>(std::trunc(seconds - static_cast<double>(h) * 3600 - static_cast<double>(m) * 60));
   AnsiString text = TwoDigits(h) + ":" + TwoDigits(m) + ":" + TwoDigits(s);
   if (withTenths) {
     double whole = 0;

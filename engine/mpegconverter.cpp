@@ -44,8 +44,8 @@ void Tmpegconverter::Run(const AnsiString& commandLine) {
   StartupInfo.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
 
   CommandLine = commandLine;
-  if (!CreateProcessA(nullptr, CommandLine.data(), &SecurityAttributes, nullptr, -1, 0, nullptr, nullptr,
-                      &StartupInfo, &ProcessInfo)) {
+  if (!CreateProcessA(nullptr, CommandLine.data(), &SecurityAttributes, nullptr, -1, 0, nullptr, nullptr, &StartupInfo,
+                      &ProcessInfo)) {
     ShowMessage("CreateProcess error!");
     Halt(0);
   }

@@ -28,7 +28,7 @@ class Tmpegconverter {
   // Whether the input report gives a length above zero but below one second ("00:00:00.5"),
   // which GetDuration's whole seconds cannot tell from no length at all.
   bool ReportsLengthBelowOneSecond() const;
-  int GetTime() const;  // EConvertError when the elapsed text is not a number
+  int GetTime() const;                                   // EConvertError when the elapsed text is not a number
   static int TimeToSeconds(const AnsiString& timeCode);  // EConvertError on a non-numeric part
 
   bool Finished = false;

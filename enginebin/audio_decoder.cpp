@@ -9,16 +9,14 @@ AudioDecoder::AudioDecoder(const AVStream& stream, const std::string& input_name
     : input_name_(input_name), frame_(allocate_frame()) {
   const AVCodec* decoder = avcodec_find_decoder(stream.codecpar->codec_id);
   if (decoder == nullptr)
-    throw EngineError(format_text("No decoder for the %s audio of '%s'",
-                                  avcodec_get_name(stream.codecpar->codec_id), input_name.c_str()));
+    throw EngineError(format_text("No decoder for the %s audio of '%s'", avcodec_get_name(stream.codecpar->codec_id),
+                                  input_name.c_str()));
   context_.reset(avcodec_alloc_context3(decoder));
-  if (!context_)
-    throw EngineError("Could not allocate the decoder (out of memory)");
-  check_av(avcodec_parameters_to_context(context_.get(), stream.codecpar),
-           "Could not set up the audio decoder for", input_name);
-  context_->pkt_timebase = stream.time_base;
-  check_av(avcodec_open2(context_.get(), decoder, nullptr), "Could not open the audio decoder for",
+  if (!context_) throw EngineError("Could not allocate the decoder (out of memory)");
+  check_av(avcodec_parameters_to_context(context_.get(), stream.codecpar), "Could not set up the audio decoder for",
            input_name);
+  context_->pkt_timebase = stream.time_base;
+  check_av(avcodec_open2(context_.get(), decoder, nullptr), "Could not open the audio decoder for", input_name);
 }
 
 void AudioDecoder::decode(const AVPacket* packet, const FrameSink& sink) {
@@ -34,15 +32,13 @@ void AudioDecoder::decode(const AVPacket* packet, const FrameSink& sink) {
 void AudioDecoder::receive_frames(const FrameSink& sink) {
   for (;;) {
     const int result = avcodec_receive_frame(context_.get(), frame_.get());
-    if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
-      return;
+    if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return;
     if (result == AVERROR_INVALIDDATA) {
       ++damaged_packets_;
       continue;
     }
     check_av(result, "Could not decode the audio of", input_name_);
-    if (frame_->nb_samples > 0 && frame_->sample_rate > 0 && frame_->ch_layout.nb_channels > 0)
-      sink(*frame_);
+    if (frame_->nb_samples > 0 && frame_->sample_rate > 0 && frame_->ch_layout.nb_channels > 0) sink(*frame_);
     av_frame_unref(frame_.get());
   }
 }

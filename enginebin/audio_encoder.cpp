@@ -17,8 +17,7 @@ constexpr int kVariableFrameSize = 4096;
 
 AudioEncoder::AudioEncoder(const OutputSettings& settings)
     : context_(avcodec_alloc_context3(settings.encoder)), packet_(allocate_packet()) {
-  if (!context_)
-    throw EngineError("Could not allocate the encoder (out of memory)");
+  if (!context_) throw EngineError("Could not allocate the encoder (out of memory)");
   const std::string name = settings.encoder->name;
   context_->sample_fmt = settings.sample_format;
   context_->sample_rate = settings.sample_rate;
@@ -26,12 +25,9 @@ AudioEncoder::AudioEncoder(const OutputSettings& settings)
   context_->bit_rate = settings.bit_rate;
   check_av(av_channel_layout_copy(&context_->ch_layout, &settings.channel_layout),
            "Could not set the channels of the encoder", name);
-  if (settings.bitexact)
-    context_->flags |= AV_CODEC_FLAG_BITEXACT;
-  if ((settings.muxer->flags & AVFMT_GLOBALHEADER) != 0)
-    context_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-  check_av(avcodec_open2(context_.get(), settings.encoder, nullptr), "Could not open the encoder",
-           name);
+  if (settings.bitexact) context_->flags |= AV_CODEC_FLAG_BITEXACT;
+  if ((settings.muxer->flags & AVFMT_GLOBALHEADER) != 0) context_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  check_av(avcodec_open2(context_.get(), settings.encoder, nullptr), "Could not open the encoder", name);
 
   const int capabilities = settings.encoder->capabilities;
   if ((capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE) != 0 || context_->frame_size <= 0) {
@@ -43,12 +39,10 @@ AudioEncoder::AudioEncoder(const OutputSettings& settings)
 }
 
 void AudioEncoder::encode(const AVFrame* frame, const PacketSink& sink) {
-  check_av(avcodec_send_frame(context_.get(), frame), "Could not encode audio with",
-           context_->codec->name);
+  check_av(avcodec_send_frame(context_.get(), frame), "Could not encode audio with", context_->codec->name);
   for (;;) {
     const int result = avcodec_receive_packet(context_.get(), packet_.get());
-    if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
-      return;
+    if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return;
     check_av(result, "Could not encode audio with", context_->codec->name);
     sink(*packet_);
     av_packet_unref(packet_.get());

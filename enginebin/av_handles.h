@@ -33,8 +33,7 @@ struct AudioFifoFreer {
 // An output context may still hold its open file when a conversion fails half-way.
 struct OutputContextFreer {
   void operator()(AVFormatContext* context) const {
-    if (context->pb != nullptr && (context->oformat->flags & AVFMT_NOFILE) == 0)
-      avio_closep(&context->pb);
+    if (context->pb != nullptr && (context->oformat->flags & AVFMT_NOFILE) == 0) avio_closep(&context->pb);
     avformat_free_context(context);
   }
 };

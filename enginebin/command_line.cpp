@@ -40,8 +40,7 @@ constexpr std::array kOptions{
 
 const OptionSpec* find_option(std::string_view name) {
   for (const auto& option : kOptions)
-    if (option.name == name)
-      return &option;
+    if (option.name == name) return &option;
   return nullptr;
 }
 
@@ -54,21 +53,19 @@ CommandLine parse_command_line(std::span<const char* const> arguments) {
     const std::string_view argument = arguments[i];
     if (argument.size() < 2 || argument.front() != '-') {
       if (have_output)
-        throw EngineError(format_text("Unexpected argument '%s' after the output file '%s'",
-                                      arguments[i], line.output.c_str()));
+        throw EngineError(
+            format_text("Unexpected argument '%s' after the output file '%s'", arguments[i], line.output.c_str()));
       line.output = argument;
       have_output = true;
       continue;
     }
     const OptionSpec* option = find_option(argument.substr(1));
-    if (option == nullptr)
-      throw EngineError(format_text("Unrecognized option '%s'", arguments[i]));
+    if (option == nullptr) throw EngineError(format_text("Unrecognized option '%s'", arguments[i]));
     if (const auto* flag = std::get_if<FlagField>(&option->target)) {
       line.*(*flag) = true;
       continue;
     }
-    if (i + 1 == arguments.size())
-      throw EngineError(format_text("Missing value for option '%s'", arguments[i]));
+    if (i + 1 == arguments.size()) throw EngineError(format_text("Missing value for option '%s'", arguments[i]));
     line.*std::get<ValueField>(option->target) = arguments[++i];
   }
   return line;
@@ -78,10 +75,8 @@ std::string usage_text() {
   std::string text = "usage: nnn.exe [options] -i input [options] output\n";
   for (const auto& option : kOptions) {
     std::string syntax = "-" + std::string(option.name);
-    if (!option.value_name.empty())
-      syntax += " " + std::string(option.value_name);
-    text += format_text("  %-16s %.*s\n", syntax.c_str(), static_cast<int>(option.help.size()),
-                        option.help.data());
+    if (!option.value_name.empty()) syntax += " " + std::string(option.value_name);
+    text += format_text("  %-16s %.*s\n", syntax.c_str(), static_cast<int>(option.help.size()), option.help.data());
   }
   return text;
 }

@@ -33,20 +33,13 @@ class AudioConversion {
  public:
   AudioConversion(AVFormatContext& input, AVStream& audio, const std::string& input_name,
                   const OutputSettings& settings, OutputFileGuard& guard)
-      : input_(input),
-        audio_(audio),
-        input_name_(input_name),
-        settings_(settings),
+      : input_(input), audio_(audio), input_name_(input_name), settings_(settings),
         input_start_(input.start_time == AV_NOPTS_VALUE ? 0 : input.start_time),
-        sample_limit_(settings.duration ? av_rescale(*settings.duration, settings.sample_rate,
-                                                     AV_TIME_BASE)
+        sample_limit_(settings.duration ? av_rescale(*settings.duration, settings.sample_rate, AV_TIME_BASE)
                                         : std::numeric_limits<int64_t>::max()),
-        decoder_(audio, input_name),
-        trimmer_(settings.start),
-        resampler_(settings),
-        encoder_(settings),
-        assembler_(settings.sample_format, settings.channel_layout, settings.sample_rate,
-                   encoder_.frame_size(), encoder_.needs_full_frames()),
+        decoder_(audio, input_name), trimmer_(settings.start), resampler_(settings), encoder_(settings),
+        assembler_(settings.sample_format, settings.channel_layout, settings.sample_rate, encoder_.frame_size(),
+                   encoder_.needs_full_frames()),
         packet_(allocate_packet()) {
     refuse_start_beyond_end();
     write_console(output_report(settings));
@@ -63,8 +56,7 @@ class AudioConversion {
     assembler_.pull(on_encoder_frame(), true);
     encoder_.encode(nullptr, on_packet());
     check_something_was_written();
-    if (reached_end_of_input)
-      check_not_truncated();
+    if (reached_end_of_input) check_not_truncated();
     output_->finish();
     progress_.finish(progress());
   }
@@ -73,8 +65,7 @@ class AudioConversion {
   // Microseconds on the input's timeline, from its first timestamp.
   std::optional<int64_t> frame_time(const AVFrame& frame) const {
     const int64_t timestamp = frame.best_effort_timestamp;
-    if (timestamp == AV_NOPTS_VALUE)
-      return std::nullopt;
+    if (timestamp == AV_NOPTS_VALUE) return std::nullopt;
     return av_rescale_q(timestamp, audio_.time_base, AV_TIME_BASE_Q) - input_start_;
   }
 
@@ -94,8 +85,7 @@ class AudioConversion {
   }
 
   void refuse_start_beyond_end() const {
-    if (settings_.start == 0)
-      return;
+    if (settings_.start == 0) return;
     if (const auto length = declared_length(); length && settings_.start >= *length)
       throw EngineError(format_text("The start %s lies beyond the end of '%s' (%s)",
                                     format_duration(settings_.start).c_str(), input_name_.c_str(),
@@ -103,29 +93,23 @@ class AudioConversion {
   }
 
   void seek_to_start() {
-    if (settings_.start == 0)
-      return;
+    if (settings_.start == 0) return;
     const int64_t target = input_start_ + std::max<int64_t>(settings_.start - kSeekPreroll, 0);
     // Lands on a key frame at or before the target; the trimmer drops what comes too early.
     // Inputs that cannot seek are read from the beginning instead, which is slower but as exact.
     if (avformat_seek_file(&input_, -1, std::numeric_limits<int64_t>::min(), target, target, 0) < 0)
-      avformat_seek_file(&input_, -1, std::numeric_limits<int64_t>::min(), input_start_,
-                         input_start_, 0);
+      avformat_seek_file(&input_, -1, std::numeric_limits<int64_t>::min(), input_start_, input_start_, 0);
   }
 
   // Returns true when the input ran out, false when the requested range was complete first.
   bool read_and_convert() {
     for (;;) {
-      if (interruption_requested())
-        throw EngineError(interruption_text(input_name_));
-      if (samples_accepted_ >= sample_limit_)
-        return false;
+      if (interruption_requested()) throw EngineError(interruption_text(input_name_));
+      if (samples_accepted_ >= sample_limit_) return false;
       const int result = av_read_frame(&input_, packet_.get());
-      if (result == AVERROR_EOF)
-        return true;
+      if (result == AVERROR_EOF) return true;
       check_av(result, "Could not read", input_name_);
-      if (packet_->stream_index == audio_.index)
-        decoder_.decode(packet_.get(), on_frame());
+      if (packet_->stream_index == audio_.index) decoder_.decode(packet_.get(), on_frame());
       av_packet_unref(packet_.get());
     }
   }
@@ -144,8 +128,7 @@ class AudioConversion {
     return [this](uint8_t* const* data, int sample_count) {
       const int64_t room = sample_limit_ - samples_accepted_;
       const int accepted = static_cast<int>(std::min<int64_t>(sample_count, room));
-      if (accepted <= 0)
-        return;
+      if (accepted <= 0) return;
       assembler_.push(data, accepted);
       samples_accepted_ += accepted;
       assembler_.pull(on_encoder_frame(), false);
@@ -164,37 +147,32 @@ class AudioConversion {
   }
 
   Progress progress() const {
-    return Progress{output_->size(), static_cast<double>(assembler_.samples_out()) /
-                                         settings_.sample_rate};
+    return Progress{output_->size(), static_cast<double>(assembler_.samples_out()) / settings_.sample_rate};
   }
 
   void check_something_was_written() const {
-    if (samples_accepted_ > 0)
-      return;
+    if (samples_accepted_ > 0) return;
     if (settings_.start > 0)
       throw EngineError(format_text("The start %s lies beyond the end of the audio of '%s'",
                                     format_duration(settings_.start).c_str(), input_name_.c_str()));
     if (decoder_.damaged_packets() > 0)
-      throw EngineError(format_text("No audio could be decoded from '%s' (%d damaged packets)",
-                                    input_name_.c_str(), decoder_.damaged_packets()));
+      throw EngineError(format_text("No audio could be decoded from '%s' (%d damaged packets)", input_name_.c_str(),
+                                    decoder_.damaged_packets()));
     throw EngineError("No audio could be decoded from '" + input_name_ + "' (the stream is empty)");
   }
 
   // The input ended: fail if it ended well before what it declares and what was asked for.
   void check_not_truncated() const {
     const auto declared = declared_length();
-    if (!declared)
-      return;
+    if (!declared) return;
     int64_t expected_end = *declared;
-    if (settings_.duration)
-      expected_end = std::min(expected_end, settings_.start + *settings_.duration);
-    const int64_t tolerance =
-        std::max(kTruncationTolerance, *declared * kTruncationTolerancePercent / 100);
+    if (settings_.duration) expected_end = std::min(expected_end, settings_.start + *settings_.duration);
+    const int64_t tolerance = std::max(kTruncationTolerance, *declared * kTruncationTolerancePercent / 100);
     if (expected_end - decoded_end_ > tolerance)
-      throw EngineError(format_text("The audio of '%s' ends at %s although the file declares %s "
-                                    "(the file is truncated or damaged)", input_name_.c_str(),
-                                    format_duration(decoded_end_).c_str(),
-                                    format_duration(*declared).c_str()));
+      throw EngineError(
+          format_text("The audio of '%s' ends at %s although the file declares %s "
+                      "(the file is truncated or damaged)",
+                      input_name_.c_str(), format_duration(decoded_end_).c_str(), format_duration(*declared).c_str()));
   }
 
   AVFormatContext& input_;

@@ -21,22 +21,19 @@ std::string describe_failure(std::string_view what, std::string_view subject, in
 }
 
 int check_av(int av_result, std::string_view what, std::string_view subject) {
-  if (av_result < 0)
-    throw EngineError(describe_failure(what, subject, av_result));
+  if (av_result < 0) throw EngineError(describe_failure(what, subject, av_result));
   return av_result;
 }
 
 FramePtr allocate_frame() {
   FramePtr frame(av_frame_alloc());
-  if (!frame)
-    throw EngineError("Could not allocate a frame (out of memory)");
+  if (!frame) throw EngineError("Could not allocate a frame (out of memory)");
   return frame;
 }
 
 PacketPtr allocate_packet() {
   PacketPtr packet(av_packet_alloc());
-  if (!packet)
-    throw EngineError("Could not allocate a packet (out of memory)");
+  if (!packet) throw EngineError("Could not allocate a packet (out of memory)");
   return packet;
 }
 

@@ -9,17 +9,11 @@ extern "C" {
 
 namespace enginebin {
 
-FrameAssembler::FrameAssembler(AVSampleFormat format, const AVChannelLayout& layout,
-                               int sample_rate, int frame_size, bool pad_last_frame)
-    : format_(format),
-      sample_rate_(sample_rate),
-      frame_size_(frame_size),
-      pad_last_frame_(pad_last_frame),
-      layout_(layout),
-      fifo_(av_audio_fifo_alloc(format, layout.nb_channels, frame_size)),
-      frame_(allocate_frame()) {
-  if (!fifo_)
-    throw EngineError("Could not allocate the sample FIFO (out of memory)");
+FrameAssembler::FrameAssembler(AVSampleFormat format, const AVChannelLayout& layout, int sample_rate, int frame_size,
+                               bool pad_last_frame)
+    : format_(format), sample_rate_(sample_rate), frame_size_(frame_size), pad_last_frame_(pad_last_frame),
+      layout_(layout), fifo_(av_audio_fifo_alloc(format, layout.nb_channels, frame_size)), frame_(allocate_frame()) {
+  if (!fifo_) throw EngineError("Could not allocate the sample FIFO (out of memory)");
 }
 
 void FrameAssembler::push(uint8_t* const* data, int sample_count) {
@@ -32,8 +26,7 @@ void FrameAssembler::push(uint8_t* const* data, int sample_count) {
 void FrameAssembler::pull(const FrameSink& sink, bool at_end) {
   for (;;) {
     const int queued = av_audio_fifo_size(fifo_.get());
-    if (queued == 0 || (queued < frame_size_ && !at_end))
-      return;
+    if (queued == 0 || (queued < frame_size_ && !at_end)) return;
     const int taken = queued < frame_size_ ? queued : frame_size_;
     const int length = pad_last_frame_ ? frame_size_ : taken;
 
@@ -43,15 +36,12 @@ void FrameAssembler::pull(const FrameSink& sink, bool at_end) {
       frame_->format = format_;
       frame_->sample_rate = sample_rate_;
       frame_->nb_samples = length;
-      check_av(av_channel_layout_copy(&frame_->ch_layout, &layout_), "Could not allocate a frame for",
-               "the encoder");
-      check_av(av_frame_get_buffer(frame_.get(), 0), "Could not allocate a frame for",
-               "the encoder");
+      check_av(av_channel_layout_copy(&frame_->ch_layout, &layout_), "Could not allocate a frame for", "the encoder");
+      check_av(av_frame_get_buffer(frame_.get(), 0), "Could not allocate a frame for", "the encoder");
     }
     av_audio_fifo_read(fifo_.get(), reinterpret_cast<void**>(frame_->extended_data), taken);
     if (taken < length)
-      av_samples_set_silence(frame_->extended_data, taken, length - taken,
-                             layout_.nb_channels, format_);
+      av_samples_set_silence(frame_->extended_data, taken, length - taken, layout_.nb_channels, format_);
     frame_->pts = samples_out_;
     samples_out_ += taken;
     sink(*frame_);

@@ -14,8 +14,8 @@ class FrameAssembler {
 
   // frame_size: samples per frame. pad_last_frame: the encoder takes full frames only, so the
   // last one is filled up with silence.
-  FrameAssembler(AVSampleFormat format, const AVChannelLayout& layout, int sample_rate,
-                 int frame_size, bool pad_last_frame);
+  FrameAssembler(AVSampleFormat format, const AVChannelLayout& layout, int sample_rate, int frame_size,
+                 bool pad_last_frame);
 
   void push(uint8_t* const* data, int sample_count);
   // Hands out every full frame; with at_end, also what is left over.

@@ -10,14 +10,12 @@ std::string file_url(const std::string& path) { return "file:" + path; }
 
 InputContextPtr open_input(const std::string& path) {
   AVFormatContext* opened = avformat_alloc_context();
-  if (opened == nullptr)
-    throw EngineError("Could not open input file '" + path + "' (out of memory)");
+  if (opened == nullptr) throw EngineError("Could not open input file '" + path + "' (out of memory)");
   // An input that never delivers (a pipe without a writer, a stalled mount) must not outlast a
   // termination request.
   opened->interrupt_callback = interrupt_callback();
   const int open_result = avformat_open_input(&opened, file_url(path).c_str(), nullptr, nullptr);
-  if (interruption_requested())
-    throw EngineError(interruption_text(path));
+  if (interruption_requested()) throw EngineError(interruption_text(path));
   if (open_result < 0) {
     std::string text = path + ": Unknown format";
     if (open_result != AVERROR_INVALIDDATA)
@@ -26,26 +24,22 @@ InputContextPtr open_input(const std::string& path) {
   }
   InputContextPtr input(opened);
   const int info_result = avformat_find_stream_info(input.get(), nullptr);
-  if (interruption_requested())
-    throw EngineError(interruption_text(path));
+  if (interruption_requested()) throw EngineError(interruption_text(path));
   if (info_result < 0)
     throw UnreadableInput(path + ": Unknown format\n" +
-                          describe_failure("Could not read the stream parameters of", path,
-                                           info_result));
+                          describe_failure("Could not read the stream parameters of", path, info_result));
   return input;
 }
 
 AVStream* first_audio_stream(AVFormatContext& input) {
   for (unsigned i = 0; i < input.nb_streams; ++i)
-    if (input.streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
-      return input.streams[i];
+    if (input.streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) return input.streams[i];
   return nullptr;
 }
 
 void discard_all_streams_but(AVFormatContext& input, const AVStream& kept) {
   for (unsigned i = 0; i < input.nb_streams; ++i)
-    if (input.streams[i] != &kept)
-      input.streams[i]->discard = AVDISCARD_ALL;
+    if (input.streams[i] != &kept) input.streams[i]->discard = AVDISCARD_ALL;
 }
 
 }  // namespace enginebin

@@ -12,8 +12,7 @@ namespace enginebin {
 namespace {
 
 std::string start_text(int64_t start_time) {
-  if (start_time == AV_NOPTS_VALUE)
-    return "N/A";
+  if (start_time == AV_NOPTS_VALUE) return "N/A";
   const char* sign = start_time < 0 ? "-" : "";
   const int64_t magnitude = start_time < 0 ? -start_time : start_time;
   return format_text("%s%lld.%06lld", sign, static_cast<long long>(magnitude / AV_TIME_BASE),
@@ -21,15 +20,13 @@ std::string start_text(int64_t start_time) {
 }
 
 std::string bitrate_text(int64_t bit_rate) {
-  if (bit_rate <= 0)
-    return "N/A";
+  if (bit_rate <= 0) return "N/A";
   return format_text("%lld kb/s", static_cast<long long>(bit_rate / 1000));
 }
 
 std::string layout_text(const AVChannelLayout& layout) {
   char text[128] = {};
-  if (av_channel_layout_describe(&layout, text, sizeof text) < 0)
-    return format_text("%d channels", layout.nb_channels);
+  if (av_channel_layout_describe(&layout, text, sizeof text) < 0) return format_text("%d channels", layout.nb_channels);
   return text;
 }
 
@@ -38,10 +35,9 @@ std::string stream_text(const AVStream& stream) {
   const char* codec = avcodec_get_name(parameters.codec_id);
   switch (parameters.codec_type) {
     case AVMEDIA_TYPE_AUDIO: {
-      std::string text = format_text("Audio: %s, %d Hz, %s", codec, parameters.sample_rate,
-                                     layout_text(parameters.ch_layout).c_str());
-      if (parameters.bit_rate > 0)
-        text += ", " + bitrate_text(parameters.bit_rate);
+      std::string text =
+          format_text("Audio: %s, %d Hz, %s", codec, parameters.sample_rate, layout_text(parameters.ch_layout).c_str());
+      if (parameters.bit_rate > 0) text += ", " + bitrate_text(parameters.bit_rate);
       return text;
     }
     case AVMEDIA_TYPE_VIDEO: {
@@ -61,8 +57,7 @@ std::string stream_text(const AVStream& stream) {
 
 std::string input_report(const AVFormatContext& input, const std::string& name) {
   std::string text = format_text("Input #0, %s, from '%s':\n", input.iformat->name, name.c_str());
-  const std::string duration =
-      input.duration == AV_NOPTS_VALUE ? "N/A" : format_duration(input.duration);
+  const std::string duration = input.duration == AV_NOPTS_VALUE ? "N/A" : format_duration(input.duration);
   text += format_text("  Duration: %s, start: %s, bitrate: %s\n", duration.c_str(),
                       start_text(input.start_time).c_str(), bitrate_text(input.bit_rate).c_str());
   for (unsigned i = 0; i < input.nb_streams; ++i)
@@ -71,8 +66,7 @@ std::string input_report(const AVFormatContext& input, const std::string& name) 
 }
 
 std::string output_report(const OutputSettings& settings) {
-  std::string text =
-      format_text("Output #0, %s, to '%s':\n", settings.muxer->name, settings.path.c_str());
+  std::string text = format_text("Output #0, %s, to '%s':\n", settings.muxer->name, settings.path.c_str());
   text += format_text("  Stream #0.0: Audio: %s, %d Hz, %s", avcodec_get_name(settings.encoder->id),
                       settings.sample_rate, layout_text(settings.channel_layout).c_str());
   if (settings.bit_rate > 0 && settings.encoder->id != AV_CODEC_ID_PCM_S16LE)

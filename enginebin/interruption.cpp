@@ -1,12 +1,12 @@
 #include "interruption.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstring>
 #include <ctime>
-#include <unistd.h>
 
 namespace enginebin {
 namespace {
@@ -27,16 +27,14 @@ bool g_have_grace_timer = false;
 
 // Async-signal-safe only.
 [[noreturn]] void end_now() {
-  if (g_have_partial_output)
-    unlink(g_partial_output);
+  if (g_have_partial_output) unlink(g_partial_output);
   [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, g_message, g_message_length);
   _exit(1);
 }
 
 void on_termination(int) {
   const int saved_errno = errno;
-  if (g_requested)
-    end_now();  // asked twice: no more waiting
+  if (g_requested) end_now();  // asked twice: no more waiting
   g_requested = 1;
   if (g_have_grace_timer) {
     itimerspec grace{};
@@ -53,14 +51,13 @@ void on_grace_over(int) { end_now(); }
 sigset_t held_signals() {
   sigset_t set;
   sigemptyset(&set);
-  for (const int signal : kTerminationSignals)
-    sigaddset(&set, signal);
+  for (const int signal : kTerminationSignals) sigaddset(&set, signal);
   sigaddset(&set, SIGALRM);
   return set;
 }
 
 void install(int signal, void (*handler)(int)) {
-  struct sigaction action{};
+  struct sigaction action {};
   action.sa_handler = handler;
   action.sa_mask = held_signals();
   action.sa_flags = 0;  // no SA_RESTART: a blocked read or open returns with EINTR
@@ -78,8 +75,7 @@ void install_interruption_handlers(const std::string& message) {
   event.sigev_signo = SIGALRM;
   g_have_grace_timer = timer_create(CLOCK_MONOTONIC, &event, &g_grace_timer) == 0;
   install(SIGALRM, on_grace_over);
-  for (const int signal : kTerminationSignals)
-    install(signal, on_termination);
+  for (const int signal : kTerminationSignals) install(signal, on_termination);
   // A reader that went away must not kill the engine with a half-written output.
   std::signal(SIGPIPE, SIG_IGN);
 }

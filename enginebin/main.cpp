@@ -32,13 +32,11 @@ void convert(const CommandLine& line, OutputFileGuard& guard) {
 
   AVStream* audio = first_audio_stream(*input);
   const OutputSettings settings = resolve_output_settings(line, audio ? audio->codecpar : nullptr);
-  if (audio == nullptr)
-    throw EngineError("'" + input_name + "' has no audio stream");
+  if (audio == nullptr) throw EngineError("'" + input_name + "' has no audio stream");
   if (same_file(input_name, settings.path))
     throw EngineError("The output file '" + settings.path + "' is the input file");
   if (!settings.overwrite && path_exists(settings.path))
-    throw EngineError("The output file '" + settings.path +
-                      "' already exists (give -y to replace it)");
+    throw EngineError("The output file '" + settings.path + "' already exists (give -y to replace it)");
 
   discard_all_streams_but(*input, *audio);
   convert_audio(*input, *audio, input_name, settings, guard);

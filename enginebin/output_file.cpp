@@ -8,21 +8,19 @@
 
 namespace enginebin {
 
-OutputFile::OutputFile(const OutputSettings& settings, const AVCodecContext& encoder,
-                       OutputFileGuard& guard)
+OutputFile::OutputFile(const OutputSettings& settings, const AVCodecContext& encoder, OutputFileGuard& guard)
     : settings_(settings) {
   AVFormatContext* context = nullptr;
   check_av(avformat_alloc_output_context2(&context, settings.muxer, nullptr, settings.path.c_str()),
            "Could not set up the output file", settings.path);
   context_.reset(context);
-  if (settings.bitexact)
-    context_->flags |= AVFMT_FLAG_BITEXACT;
+  if (settings.bitexact) context_->flags |= AVFMT_FLAG_BITEXACT;
 
   stream_ = avformat_new_stream(context_.get(), nullptr);
   if (stream_ == nullptr)
     throw EngineError("Could not add the audio stream to '" + settings.path + "' (out of memory)");
-  check_av(avcodec_parameters_from_context(stream_->codecpar, &encoder),
-           "Could not set up the audio stream of", settings.path);
+  check_av(avcodec_parameters_from_context(stream_->codecpar, &encoder), "Could not set up the audio stream of",
+           settings.path);
   stream_->time_base = encoder.time_base;
 
   const std::string& file = guard.create();
@@ -33,11 +31,9 @@ OutputFile::OutputFile(const OutputSettings& settings, const AVCodecContext& enc
 }
 
 void OutputFile::check_written(int result) {
-  if (result >= 0 && context_->pb != nullptr && context_->pb->error < 0)
-    result = context_->pb->error;
+  if (result >= 0 && context_->pb != nullptr && context_->pb->error < 0) result = context_->pb->error;
   check_av(result, "Could not write to", settings_.path);
-  if (context_->pb != nullptr)
-    size_ = avio_tell(context_->pb);
+  if (context_->pb != nullptr) size_ = avio_tell(context_->pb);
 }
 
 void OutputFile::write(AVPacket& packet, AVRational encoder_time_base) {

@@ -13,8 +13,7 @@ class OutputFileGuard;
 class OutputFile {
  public:
   // Creates the file (through the guard, which names it) and writes its header.
-  OutputFile(const OutputSettings& settings, const AVCodecContext& encoder,
-             OutputFileGuard& guard);
+  OutputFile(const OutputSettings& settings, const AVCodecContext& encoder, OutputFileGuard& guard);
 
   void write(AVPacket& packet, AVRational encoder_time_base);
   // Writes the trailer and closes the file; only then is the output complete (and the guard may

@@ -32,8 +32,7 @@ constexpr std::array kAudioFormats{
 
 const AudioFormat* find_audio_format(std::string_view name) {
   for (const auto& format : kAudioFormats)
-    if (format.name == name)
-      return &format;
+    if (format.name == name) return &format;
   return nullptr;
 }
 
@@ -47,50 +46,48 @@ const AudioFormat& format_from_extension(const std::string& path) {
   const auto dot = path.find_last_of('.');
   const auto separator = path.find_last_of("/\\");
   if (dot != std::string::npos && (separator == std::string::npos || dot > separator))
-    if (const AudioFormat* format = find_audio_format(lower_case(path.substr(dot + 1))))
-      return *format;
-  throw EngineError(format_text("Cannot tell the output format of '%s' from its name "
-                                "(give -f with one of: %s)", path.c_str(), kFormatNames));
+    if (const AudioFormat* format = find_audio_format(lower_case(path.substr(dot + 1)))) return *format;
+  throw EngineError(
+      format_text("Cannot tell the output format of '%s' from its name "
+                  "(give -f with one of: %s)",
+                  path.c_str(), kFormatNames));
 }
 
-int parse_integer(const std::optional<std::string>& text, std::string_view option, int minimum,
-                  int maximum) {
+int parse_integer(const std::optional<std::string>& text, std::string_view option, int minimum, int maximum) {
   int value = 0;
   const char* begin = text->data();
   const char* end = begin + text->size();
   const auto [stop, error] = std::from_chars(begin, end, value);
   if (error != std::errc() || stop != end || value < minimum || value > maximum)
-    throw EngineError(format_text("Invalid value '%s' for option '-%.*s' (expected a whole "
-                                  "number from %d to %d)", text->c_str(),
-                                  static_cast<int>(option.size()), option.data(), minimum,
-                                  maximum));
+    throw EngineError(
+        format_text("Invalid value '%s' for option '-%.*s' (expected a whole "
+                    "number from %d to %d)",
+                    text->c_str(), static_cast<int>(option.size()), option.data(), minimum, maximum));
   return value;
 }
 
 int64_t parse_time(const std::string& text, std::string_view option) {
   const auto micros = parse_time_code(text);
   if (!micros)
-    throw EngineError(format_text("Invalid time '%s' for option '-%.*s' (expected HH:MM:SS[.f] "
-                                  "or seconds)", text.c_str(), static_cast<int>(option.size()),
-                                  option.data()));
+    throw EngineError(
+        format_text("Invalid time '%s' for option '-%.*s' (expected HH:MM:SS[.f] "
+                    "or seconds)",
+                    text.c_str(), static_cast<int>(option.size()), option.data()));
   return *micros;
 }
 
 const AVCodec& find_encoder(const AudioFormat& format) {
   const AVCodec* encoder = avcodec_find_encoder_by_name(format.encoder);
   if (encoder == nullptr)
-    throw EngineError(format_text("The encoder '%s' for '%.*s' is not available in this build",
-                                  format.encoder, static_cast<int>(format.name.size()),
-                                  format.name.data()));
+    throw EngineError(format_text("The encoder '%s' for '%.*s' is not available in this build", format.encoder,
+                                  static_cast<int>(format.name.size()), format.name.data()));
   return *encoder;
 }
 
 bool supports_rate(const AVCodec& encoder, int rate) {
-  if (encoder.supported_samplerates == nullptr)
-    return true;
+  if (encoder.supported_samplerates == nullptr) return true;
   for (const int* r = encoder.supported_samplerates; *r != 0; ++r)
-    if (*r == rate)
-      return true;
+    if (*r == rate) return true;
   return false;
 }
 
@@ -101,20 +98,17 @@ std::string supported_rates_text(const AVCodec& encoder) {
   return text;
 }
 
-int choose_sample_rate(const CommandLine& line, const AVCodec& encoder,
-                       const AVCodecParameters* input_audio) {
+int choose_sample_rate(const CommandLine& line, const AVCodec& encoder, const AVCodecParameters* input_audio) {
   if (line.sample_rate) {
     const int rate = parse_integer(line.sample_rate, "ar", 1, 768000);
     if (!supports_rate(encoder, rate))
-      throw EngineError(format_text("The %s encoder cannot write %d Hz (it supports: %s)",
-                                    encoder.name, rate, supported_rates_text(encoder).c_str()));
+      throw EngineError(format_text("The %s encoder cannot write %d Hz (it supports: %s)", encoder.name, rate,
+                                    supported_rates_text(encoder).c_str()));
     return rate;
   }
-  if (input_audio != nullptr && input_audio->sample_rate > 0 &&
-      supports_rate(encoder, input_audio->sample_rate))
+  if (input_audio != nullptr && input_audio->sample_rate > 0 && supports_rate(encoder, input_audio->sample_rate))
     return input_audio->sample_rate;
-  if (supports_rate(encoder, 44100))
-    return 44100;
+  if (supports_rate(encoder, 44100)) return 44100;
   return encoder.supported_samplerates[0];
 }
 
@@ -122,35 +116,26 @@ int choose_sample_rate(const CommandLine& line, const AVCodec& encoder,
 std::optional<AVChannelLayout> layout_for(const AVCodec& encoder, int channels) {
   AVChannelLayout usual{};
   av_channel_layout_default(&usual, channels);
-  if (encoder.ch_layouts == nullptr)
-    return usual;
+  if (encoder.ch_layouts == nullptr) return usual;
   const AVChannelLayout* first_match = nullptr;
   for (const AVChannelLayout* layout = encoder.ch_layouts; layout->nb_channels != 0; ++layout) {
-    if (av_channel_layout_compare(layout, &usual) == 0)
-      return usual;
-    if (layout->nb_channels == channels && first_match == nullptr &&
-        layout->order == AV_CHANNEL_ORDER_NATIVE)
+    if (av_channel_layout_compare(layout, &usual) == 0) return usual;
+    if (layout->nb_channels == channels && first_match == nullptr && layout->order == AV_CHANNEL_ORDER_NATIVE)
       first_match = layout;
   }
-  if (first_match != nullptr)
-    return *first_match;
+  if (first_match != nullptr) return *first_match;
   return std::nullopt;
 }
 
-AVChannelLayout choose_layout(const CommandLine& line, const AVCodec& encoder,
-                              const AVCodecParameters* input_audio) {
+AVChannelLayout choose_layout(const CommandLine& line, const AVCodec& encoder, const AVCodecParameters* input_audio) {
   if (line.channels) {
     const int channels = parse_integer(line.channels, "ac", 1, 8);
-    if (const auto layout = layout_for(encoder, channels))
-      return *layout;
-    throw EngineError(format_text("The %s encoder cannot write %d channels", encoder.name,
-                                  channels));
+    if (const auto layout = layout_for(encoder, channels)) return *layout;
+    throw EngineError(format_text("The %s encoder cannot write %d channels", encoder.name, channels));
   }
   if (input_audio != nullptr && input_audio->ch_layout.nb_channels > 0)
-    if (const auto layout = layout_for(encoder, std::min(input_audio->ch_layout.nb_channels, 8)))
-      return *layout;
-  if (const auto stereo = layout_for(encoder, 2))
-    return *stereo;
+    if (const auto layout = layout_for(encoder, std::min(input_audio->ch_layout.nb_channels, 8))) return *layout;
+  if (const auto stereo = layout_for(encoder, 2)) return *stereo;
   return *layout_for(encoder, 1);
 }
 
@@ -162,20 +147,16 @@ bool can_hold(const AVOutputFormat& muxer, AVCodecID codec) {
 
 // Float keeps the resampler's gain and mixing free of intermediate clipping.
 AVSampleFormat choose_sample_format(const AVCodec& encoder) {
-  if (encoder.sample_fmts == nullptr)
-    return AV_SAMPLE_FMT_FLTP;
+  if (encoder.sample_fmts == nullptr) return AV_SAMPLE_FMT_FLTP;
   for (const AVSampleFormat* format = encoder.sample_fmts; *format != AV_SAMPLE_FMT_NONE; ++format)
-    if (*format == AV_SAMPLE_FMT_FLTP)
-      return *format;
+    if (*format == AV_SAMPLE_FMT_FLTP) return *format;
   return encoder.sample_fmts[0];
 }
 
 }  // namespace
 
-OutputSettings resolve_output_settings(const CommandLine& line,
-                                       const AVCodecParameters* input_audio) {
-  if (line.output.empty())
-    throw EngineError("No output file given");
+OutputSettings resolve_output_settings(const CommandLine& line, const AVCodecParameters* input_audio) {
+  if (line.output.empty()) throw EngineError("No output file given");
 
   OutputSettings settings;
   settings.path = line.output;
@@ -186,43 +167,35 @@ OutputSettings resolve_output_settings(const CommandLine& line,
   if (line.audio_codec) {
     codec_choice = find_audio_format(*line.audio_codec);
     if (codec_choice == nullptr)
-      throw EngineError(format_text("Unknown audio codec '%s' (supported: %s)",
-                                    line.audio_codec->c_str(), kFormatNames));
+      throw EngineError(
+          format_text("Unknown audio codec '%s' (supported: %s)", line.audio_codec->c_str(), kFormatNames));
   }
   const AudioFormat* format_choice = nullptr;
   if (line.format) {
     format_choice = find_audio_format(*line.format);
     if (format_choice == nullptr)
-      throw EngineError(format_text("Unknown output format '%s' (supported: %s)",
-                                    line.format->c_str(), kFormatNames));
+      throw EngineError(format_text("Unknown output format '%s' (supported: %s)", line.format->c_str(), kFormatNames));
   } else {
     format_choice = &format_from_extension(line.output);
   }
-  if (codec_choice == nullptr)
-    codec_choice = format_choice;
+  if (codec_choice == nullptr) codec_choice = format_choice;
 
   settings.muxer = av_guess_format(format_choice->muxer, nullptr, nullptr);
   if (settings.muxer == nullptr)
-    throw EngineError(format_text("The output format '%s' is not available in this build",
-                                  format_choice->muxer));
+    throw EngineError(format_text("The output format '%s' is not available in this build", format_choice->muxer));
   const AVCodec& encoder = find_encoder(*codec_choice);
   settings.encoder = &encoder;
   if (!can_hold(*settings.muxer, encoder.id))
     throw EngineError(format_text("A '%.*s' file cannot hold '%.*s' audio",
-                                  static_cast<int>(format_choice->name.size()),
-                                  format_choice->name.data(),
-                                  static_cast<int>(codec_choice->name.size()),
-                                  codec_choice->name.data()));
+                                  static_cast<int>(format_choice->name.size()), format_choice->name.data(),
+                                  static_cast<int>(codec_choice->name.size()), codec_choice->name.data()));
 
   settings.sample_format = choose_sample_format(encoder);
   settings.sample_rate = choose_sample_rate(line, encoder, input_audio);
   settings.channel_layout = choose_layout(line, encoder, input_audio);
-  settings.bit_rate = line.audio_bitrate ? parse_integer(line.audio_bitrate, "ab", 1, 10000) * 1000LL
-                                         : 128'000;
-  if (line.volume)
-    settings.gain = parse_integer(line.volume, "vol", 0, 65536) / 256.0;
-  if (line.start)
-    settings.start = parse_time(*line.start, "ss");
+  settings.bit_rate = line.audio_bitrate ? parse_integer(line.audio_bitrate, "ab", 1, 10000) * 1000LL : 128'000;
+  if (line.volume) settings.gain = parse_integer(line.volume, "vol", 0, 65536) / 256.0;
+  if (line.start) settings.start = parse_time(*line.start, "ss");
   if (line.duration) {
     settings.duration = parse_time(*line.duration, "t");
     if (*settings.duration == 0)

@@ -18,12 +18,12 @@ struct OutputSettings {
   const AVOutputFormat* muxer = nullptr;
   const AVCodec* encoder = nullptr;
   AVSampleFormat sample_format = AV_SAMPLE_FMT_NONE;
-  int sample_rate = 0;                     // Hz
-  AVChannelLayout channel_layout{};        // always a native-order layout, owns no memory
-  int64_t bit_rate = 0;                    // bit/s
-  double gain = 1.0;                       // linear factor; -vol 256 is 1.0
-  int64_t start = 0;                       // microseconds from the input's start
-  std::optional<int64_t> duration;         // microseconds; none = to the end of the input
+  int sample_rate = 0;               // Hz
+  AVChannelLayout channel_layout{};  // always a native-order layout, owns no memory
+  int64_t bit_rate = 0;              // bit/s
+  double gain = 1.0;                 // linear factor; -vol 256 is 1.0
+  int64_t start = 0;                 // microseconds from the input's start
+  std::optional<int64_t> duration;   // microseconds; none = to the end of the input
 };
 
 // The names that serve at once as codec, format and file extension.
@@ -31,7 +31,6 @@ inline constexpr const char* kFormatNames = "mp3, ac3, wav";
 
 // Throws EngineError with a message naming the refused option and what is accepted.
 // input_audio gives the defaults for options that the command line leaves out; it may be null.
-OutputSettings resolve_output_settings(const CommandLine& line,
-                                       const AVCodecParameters* input_audio);
+OutputSettings resolve_output_settings(const CommandLine& line, const AVCodecParameters* input_audio);
 
 }  // namespace enginebin

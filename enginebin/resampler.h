@@ -42,7 +42,7 @@ class Resampler {
   AVSampleFormat input_format_ = AV_SAMPLE_FMT_NONE;
   int input_rate_ = 0;
   AVChannelLayout input_layout_{};
-  FramePtr buffer_;        // output samples of one conversion
+  FramePtr buffer_;          // output samples of one conversion
   int buffer_capacity_ = 0;  // samples
   std::vector<const uint8_t*> input_planes_;
 };

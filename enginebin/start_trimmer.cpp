@@ -15,19 +15,16 @@ constexpr int64_t kContinuityTolerance = 2'000;  // microseconds
 StartTrimmer::StartTrimmer(int64_t start) : start_(start), reached_(start <= 0) {}
 
 std::optional<int64_t> StartTrimmer::previous_end(int sample_rate) const {
-  if (!anchor_time_ || anchor_rate_ != sample_rate)
-    return std::nullopt;
+  if (!anchor_time_ || anchor_rate_ != sample_rate) return std::nullopt;
   return *anchor_time_ + anchor_samples_ * kMicrosPerSecond / anchor_rate_;
 }
 
-int StartTrimmer::samples_to_drop(std::optional<int64_t> frame_time, int sample_count,
-                                  int sample_rate) {
-  if (reached_ || sample_count <= 0 || sample_rate <= 0)
-    return 0;
+int StartTrimmer::samples_to_drop(std::optional<int64_t> frame_time, int sample_count, int sample_rate) {
+  if (reached_ || sample_count <= 0 || sample_rate <= 0) return 0;
 
   const auto continuous_at = previous_end(sample_rate);
-  const bool continuous = continuous_at && (!frame_time || std::abs(*frame_time - *continuous_at) <=
-                                                               kContinuityTolerance);
+  const bool continuous =
+      continuous_at && (!frame_time || std::abs(*frame_time - *continuous_at) <= kContinuityTolerance);
   if (!continuous) {
     // A new run: at the frame's own time, or, with no timestamp at all, where the seek was
     // asked to land.
@@ -42,8 +39,7 @@ int StartTrimmer::samples_to_drop(std::optional<int64_t> frame_time, int sample_
     return sample_count;
   }
   // The first kept sample is the one nearest to the start, counted from the run's anchor.
-  const int64_t start_sample =
-      ((start_ - *anchor_time_) * sample_rate + kMicrosPerSecond / 2) / kMicrosPerSecond;
+  const int64_t start_sample = ((start_ - *anchor_time_) * sample_rate + kMicrosPerSecond / 2) / kMicrosPerSecond;
   const int64_t early = start_sample - anchor_samples_;
   if (early >= sample_count) {
     anchor_samples_ += sample_count;

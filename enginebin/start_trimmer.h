@@ -24,7 +24,7 @@ class StartTrimmer {
   // Where the previous frame ended, in microseconds, if a frame has been seen at this rate.
   std::optional<int64_t> previous_end(int sample_rate) const;
 
-  int64_t start_;            // microseconds
+  int64_t start_;  // microseconds
   bool reached_;
   // The frames seen so far run continuously from anchor_time_ (microseconds) for
   // anchor_samples_ samples at anchor_rate_ (Hz); kept in samples so no rounding accumulates.

@@ -12,12 +12,10 @@ constexpr int64_t kMicrosPerSecond = 1'000'000;
 constexpr int64_t kMaxWholeSeconds = 1'000'000'000;
 
 std::optional<int64_t> parse_digits(std::string_view digits) {
-  if (digits.empty() || digits.size() > 10)
-    return std::nullopt;
+  if (digits.empty() || digits.size() > 10) return std::nullopt;
   int64_t value = 0;
   for (char c : digits) {
-    if (c < '0' || c > '9')
-      return std::nullopt;
+    if (c < '0' || c > '9') return std::nullopt;
     value = value * 10 + (c - '0');
   }
   return value;
@@ -25,13 +23,11 @@ std::optional<int64_t> parse_digits(std::string_view digits) {
 
 // Fraction digits beyond microseconds are ignored (truncated).
 std::optional<int64_t> parse_fraction_micros(std::string_view digits) {
-  if (digits.empty())
-    return std::nullopt;
+  if (digits.empty()) return std::nullopt;
   int64_t micros = 0;
   int64_t scale = kMicrosPerSecond / 10;
   for (char c : digits) {
-    if (c < '0' || c > '9')
-      return std::nullopt;
+    if (c < '0' || c > '9') return std::nullopt;
     micros += (c - '0') * scale;
     scale /= 10;
   }
@@ -44,8 +40,7 @@ std::optional<int64_t> parse_time_code(std::string_view text) {
   int64_t fraction = 0;
   if (const auto dot = text.find('.'); dot != std::string_view::npos) {
     const auto parsed = parse_fraction_micros(text.substr(dot + 1));
-    if (!parsed)
-      return std::nullopt;
+    if (!parsed) return std::nullopt;
     fraction = *parsed;
     text = text.substr(0, dot);
   }
@@ -54,36 +49,29 @@ std::optional<int64_t> parse_time_code(std::string_view text) {
   for (std::size_t begin = 0;;) {
     const auto colon = text.find(':', begin);
     parts.push_back(text.substr(begin, colon == std::string_view::npos ? colon : colon - begin));
-    if (colon == std::string_view::npos)
-      break;
+    if (colon == std::string_view::npos) break;
     begin = colon + 1;
   }
-  if (parts.size() > 3)
-    return std::nullopt;
+  if (parts.size() > 3) return std::nullopt;
 
   int64_t seconds = 0;
   for (std::size_t i = 0; i < parts.size(); ++i) {
     const auto value = parse_digits(parts[i]);
-    if (!value)
-      return std::nullopt;
+    if (!value) return std::nullopt;
     // Every part after the first is a minutes or seconds field.
-    if (i > 0 && *value >= 60)
-      return std::nullopt;
+    if (i > 0 && *value >= 60) return std::nullopt;
     seconds = seconds * 60 + *value;
-    if (seconds > kMaxWholeSeconds)
-      return std::nullopt;
+    if (seconds > kMaxWholeSeconds) return std::nullopt;
   }
   return seconds * kMicrosPerSecond + fraction;
 }
 
 std::string format_duration(int64_t microseconds) {
-  if (microseconds < 0)
-    microseconds = 0;
+  if (microseconds < 0) microseconds = 0;
   const int64_t total_seconds = microseconds / kMicrosPerSecond;
   const int tenths = static_cast<int>(microseconds % kMicrosPerSecond / (kMicrosPerSecond / 10));
   return format_text("%02d:%02d:%02d.%01d", static_cast<int>(total_seconds / 3600),
-                     static_cast<int>(total_seconds / 60 % 60), static_cast<int>(total_seconds % 60),
-                     tenths);
+                     static_cast<int>(total_seconds / 60 % 60), static_cast<int>(total_seconds % 60), tenths);
 }
 
 }  // namespace enginebin

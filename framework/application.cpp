@@ -65,7 +65,8 @@ HWND TApplication::Handle() {
       windowClass.lpszClassName = kApplicationWindowClass;
       RegisterClassA(&windowClass);
     }
-    handle_ = CreateWindowExA(0, kApplicationWindowClass, title_.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    handle_ = CreateWindowExA(0, kApplicationWindowClass, title_.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                              nullptr, nullptr);
   }
   return handle_;
 }

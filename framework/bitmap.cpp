@@ -55,7 +55,8 @@ bool TBitmap::NewSection(const BITMAPINFOHEADER& header) {
   if (width <= 0 || height <= 0 || header.biPlanes != 1 || header.biCompression != BI_RGB ||
       (header.biBitCount != 24 && header.biBitCount != 32))
     return false;
-  const std::uint64_t size = std::uint64_t{win32::DibRowBytes(width, header.biBitCount)} * static_cast<std::uint64_t>(height);
+  const std::uint64_t size =
+      std::uint64_t{win32::DibRowBytes(width, header.biBitCount)} * static_cast<std::uint64_t>(height);
   if (size > kLargestSection) return false;
   std::vector<BYTE> bits;
   try {
@@ -79,7 +80,8 @@ BYTE* TBitmap::SectionBits() {
 
 const QImage& TBitmap::Image() const {
   if (HasSection() && !sectionRead_) {
-    image_ = ImageFromRows(sectionBits_.data(), Width(), Height(), sectionHeader_.biBitCount, sectionHeader_.biHeight > 0);
+    image_ =
+        ImageFromRows(sectionBits_.data(), Width(), Height(), sectionHeader_.biBitCount, sectionHeader_.biHeight > 0);
     sectionRead_ = true;
   }
   return image_;
@@ -160,7 +162,8 @@ void TBitmap::SaveToFile(const AnsiString& fileName) const {
 void TBitmap::LoadFromFile(const AnsiString& fileName) {
   TFileStream stream(fileName, fmOpenRead);
   const std::int64_t length = stream.Size();
-  if (length < static_cast<std::int64_t>(kFileHeaderSize + kInfoHeaderSize) || length > static_cast<std::int64_t>(kLargestSection))
+  if (length < static_cast<std::int64_t>(kFileHeaderSize + kInfoHeaderSize) ||
+      length > static_cast<std::int64_t>(kLargestSection))
     throw EInvalidGraphic(kInvalidBitmap);
   std::vector<BYTE> bytes(static_cast<std::size_t>(length));
   stream.ReadBuffer(bytes.data(), static_cast<long>(bytes.size()));
@@ -172,11 +175,13 @@ void TBitmap::LoadFromFile(const AnsiString& fileName) {
   const auto planes = GetLittle(info + 12, 2);
   const auto bitCount = static_cast<int>(GetLittle(info + 14, 2));
   const auto compression = GetLittle(info + 16, 4);
-  if (GetLittle(info, 4) < kInfoHeaderSize || width <= 0 || height == 0 || height == std::numeric_limits<std::int32_t>::min() ||
-      planes != 1 || compression != BI_RGB || (bitCount != 24 && bitCount != 32))
+  if (GetLittle(info, 4) < kInfoHeaderSize || width <= 0 || height == 0 ||
+      height == std::numeric_limits<std::int32_t>::min() || planes != 1 || compression != BI_RGB ||
+      (bitCount != 24 && bitCount != 32))
     throw EInvalidGraphic(kInvalidBitmap);
   const int rows = height < 0 ? -height : height;
-  const std::uint64_t needed = std::uint64_t{win32::DibRowBytes(width, static_cast<WORD>(bitCount))} * static_cast<std::uint64_t>(rows);
+  const std::uint64_t needed =
+      std::uint64_t{win32::DibRowBytes(width, static_cast<WORD>(bitCount))} * static_cast<std::uint64_t>(rows);
   if (offset > bytes.size() || needed > bytes.size() - offset) throw EInvalidGraphic(kInvalidBitmap);
   Assign(ImageFromRows(bytes.data() + offset, width, rows, bitCount, height > 0));
 }
@@ -185,8 +190,9 @@ void TBitmap::StretchDraw(int left, int top, int width, int height, const TBitma
   LeaveSection();
   if (image_.isNull() || source.Empty() || width <= 0 || height <= 0) return;
   // Pixel by pixel, as the system's stretching does by default, and on this thread alone.
-  const QImage from = source.Image().format() == QImage::Format_BGR888 ? source.Image()
-                                                                       : source.Image().convertToFormat(QImage::Format_BGR888);
+  const QImage from = source.Image().format() == QImage::Format_BGR888
+                          ? source.Image()
+                          : source.Image().convertToFormat(QImage::Format_BGR888);
   if (image_.format() != QImage::Format_BGR888) image_ = image_.convertToFormat(QImage::Format_BGR888);
   const int right = std::min(image_.width(), left + width);
   const int bottom = std::min(image_.height(), top + height);

@@ -46,7 +46,8 @@ void TStream::SaveToStream(TStream& target) {
 
 void SaveBytesToFile(const AnsiString& fileName, const void* data, std::size_t size) {
   static std::atomic<unsigned> serial{0};
-  const AnsiString partial = fileName + Format(".%lu-%u.partial", static_cast<unsigned long>(GetCurrentProcessId()), ++serial);
+  const AnsiString partial =
+      fileName + Format(".%lu-%u.partial", static_cast<unsigned long>(GetCurrentProcessId()), ++serial);
   try {
     TFileStream file(partial, fmCreate);
     const auto* bytes = static_cast<const char*>(data);
@@ -56,7 +57,8 @@ void SaveBytesToFile(const AnsiString& fileName, const void* data, std::size_t s
       done += static_cast<std::size_t>(chunk);
     }
   } catch (const EFCreateError&) {
-    throw EFCreateError(Format("Cannot create file \"%s\". %s", fileName.c_str(), SysErrorMessage(GetLastError()).c_str()));
+    throw EFCreateError(
+        Format("Cannot create file \"%s\". %s", fileName.c_str(), SysErrorMessage(GetLastError()).c_str()));
   } catch (...) {
     DeleteFileA(partial.c_str());
     throw;
@@ -86,11 +88,10 @@ TFileStream::TFileStream(const AnsiString& fileName, unsigned short mode) : file
   const DWORD access = (mode & 3) == fmOpenWrite       ? GENERIC_WRITE
                        : (mode & 3) == fmOpenReadWrite ? GENERIC_READ | GENERIC_WRITE
                                                        : GENERIC_READ;
-  handle_ = CreateFileA(fileName.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                        nullptr);
+  handle_ =
+      CreateFileA(fileName.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle_ == INVALID_HANDLE_VALUE) {
-    throw EFOpenError(
-        Format("Cannot open file \"%s\". %s", fileName.c_str(), SysErrorMessage(GetLastError()).c_str()));
+    throw EFOpenError(Format("Cannot open file \"%s\". %s", fileName.c_str(), SysErrorMessage(GetLastError()).c_str()));
   }
 }
 
@@ -111,7 +112,9 @@ long TFileStream::Write(const void* buffer, long count) {
 std::int64_t TFileStream::Seek(std::int64_t offset, int origin) {
   LONG high = static_cast<LONG>(offset >> 32);
   const DWORD low = SetFilePointer(handle_, static_cast<LONG>(offset & 0xFFFFFFFF), &high,
-                                   origin == 1 ? FILE_CURRENT : origin == 2 ? FILE_END : FILE_BEGIN);
+                                   origin == 1   ? FILE_CURRENT
+                                   : origin == 2 ? FILE_END
+                                                 : FILE_BEGIN);
   if (low == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS) return -1;
   return (static_cast<std::int64_t>(high) << 32) | low;
 }
@@ -167,8 +170,7 @@ void TMemoryStream::SetBytes(std::vector<unsigned char> bytes) {
 
 namespace {
 
-const void* LockedResource(HINSTANCE instance, LPCSTR name, LPCSTR type, const AnsiString& shownName,
-                           DWORD& size) {
+const void* LockedResource(HINSTANCE instance, LPCSTR name, LPCSTR type, const AnsiString& shownName, DWORD& size) {
   HRSRC resource = FindResourceA(instance, name, type);
   if (resource == nullptr) throw EResNotFound(Format("Resource %s not found", shownName.c_str()));
   size = SizeofResource(instance, resource);

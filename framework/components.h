@@ -128,7 +128,8 @@ class TPublishedTable {
   // A method that events of matching signature can be bound to.
   template <class C, class... A>
   void Method(const AnsiString& name, C* object, void (C::*method)(A...)) {
-    methods_[name] = std::function<void(A...)>([object, method](A... args) { (object->*method)(std::forward<A>(args)...); });
+    methods_[name] =
+        std::function<void(A...)>([object, method](A... args) { (object->*method)(std::forward<A>(args)...); });
   }
 
   bool HasField(const AnsiString& name) const { return fields_.count(name) != 0; }

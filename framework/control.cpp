@@ -8,12 +8,29 @@
 namespace {
 
 const std::pair<const char*, TColor> kColorNames[] = {
-    {"clBlack", clBlack},   {"clMaroon", clMaroon},       {"clGreen", clGreen},         {"clNavy", clNavy},
-    {"clGray", clGray},     {"clSilver", clSilver},       {"clRed", clRed},             {"clLime", clLime},
-    {"clBlue", clBlue},     {"clWhite", clWhite},         {"clNone", clNone},           {"clDefault", clDefault},
-    {"clWindow", clWindow}, {"clWindowText", clWindowText}, {"clBtnFace", clBtnFace},   {"clHighlight", clHighlight},
-    {"clHighlightText", clHighlightText}, {"clBtnShadow", clBtnShadow}, {"clGrayText", clGrayText},
-    {"clBtnText", clBtnText}, {"clBtnHighlight", clBtnHighlight}, {"clInfoText", clInfoText}, {"clInfoBk", clInfoBk},
+    {"clBlack", clBlack},
+    {"clMaroon", clMaroon},
+    {"clGreen", clGreen},
+    {"clNavy", clNavy},
+    {"clGray", clGray},
+    {"clSilver", clSilver},
+    {"clRed", clRed},
+    {"clLime", clLime},
+    {"clBlue", clBlue},
+    {"clWhite", clWhite},
+    {"clNone", clNone},
+    {"clDefault", clDefault},
+    {"clWindow", clWindow},
+    {"clWindowText", clWindowText},
+    {"clBtnFace", clBtnFace},
+    {"clHighlight", clHighlight},
+    {"clHighlightText", clHighlightText},
+    {"clBtnShadow", clBtnShadow},
+    {"clGrayText", clGrayText},
+    {"clBtnText", clBtnText},
+    {"clBtnHighlight", clBtnHighlight},
+    {"clInfoText", clInfoText},
+    {"clInfoBk", clInfoBk},
 };
 
 const std::pair<const char*, int> kFontStyles[] = {
@@ -344,7 +361,9 @@ void TControl::SetLayoutProperty(const AnsiString& name, const TLayoutValue& val
     } else if (part == "Color") {
       font.Color = LayoutColor(value);
     } else if (part == "Charset") {
-      font.Charset = value.kind == TLayoutValue::Kind::Identifier && value.Ident() == "DEFAULT_CHARSET" ? DEFAULT_CHARSET : value.Int();
+      font.Charset = value.kind == TLayoutValue::Kind::Identifier && value.Ident() == "DEFAULT_CHARSET"
+                         ? DEFAULT_CHARSET
+                         : value.Int();
     } else if (part == "Style") {
       font.Style = 0;
       if (value.kind != TLayoutValue::Kind::Identifier || value.Ident() != "none")

@@ -8,7 +8,6 @@
 #include "framework/sysutils.h"
 #include "platform/win32/user32.h"
 
-
 struct OpenDialogRequest {
   AnsiString title;
   AnsiString filter;  // "description|patterns|description|patterns..."

@@ -107,9 +107,7 @@ void TForm::ApplyWindowFlags() {
   Qt::WindowFlags flags;
   const bool systemMenu = (borderIcons_ & biSystemMenu) != 0;
   switch (borderStyle_) {
-    case TFormBorderStyle::bsNone:
-      flags = Qt::Window | Qt::FramelessWindowHint;
-      break;
+    case TFormBorderStyle::bsNone: flags = Qt::Window | Qt::FramelessWindowHint; break;
     case TFormBorderStyle::bsDialog:
       flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
       if (systemMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
@@ -136,7 +134,7 @@ void TForm::InitializeWidget() {
   ApplyWindowFlags();
   if (!icon_.Empty()) widget_->setWindowIcon(QIcon(QPixmap::fromImage(icon_.Image())));
   focusConnection_ = QObject::connect(qApp, &QApplication::focusChanged, SignalContext(),
-                   [this](QWidget* previous, QWidget* current) { FocusChanged(previous, current); });
+                                      [this](QWidget* previous, QWidget* current) { FocusChanged(previous, current); });
   if (!activationFilter_) activationFilter_ = std::make_unique<TFormActivationFilter>(*this);
   widget_->installEventFilter(activationFilter_.get());
   initializing_ = true;  // a new window is shown by ApplyVisible once it is complete
@@ -299,14 +297,17 @@ void TForm::WMClose(TMessage&) { Close(); }
 
 void TForm::SetLayoutProperty(const AnsiString& name, const TLayoutValue& value) {
   using B = TFormBorderStyle;
-  static const std::pair<const char*, B> borders[] = {{"bsNone", B::bsNone},         {"bsSingle", B::bsSingle},
-                                                      {"bsSizeable", B::bsSizeable}, {"bsDialog", B::bsDialog},
-                                                      {"bsToolWindow", B::bsToolWindow}, {"bsSizeToolWin", B::bsSizeToolWin}};
+  static const std::pair<const char*, B> borders[] = {
+      {"bsNone", B::bsNone},     {"bsSingle", B::bsSingle},         {"bsSizeable", B::bsSizeable},
+      {"bsDialog", B::bsDialog}, {"bsToolWindow", B::bsToolWindow}, {"bsSizeToolWin", B::bsSizeToolWin}};
   using P = TPosition;
-  static const std::pair<const char*, P> positions[] = {{"poDesigned", P::poDesigned},         {"poDefault", P::poDefault},
-                                                        {"poScreenCenter", P::poScreenCenter}, {"poDesktopCenter", P::poDesktopCenter},
+  static const std::pair<const char*, P> positions[] = {{"poDesigned", P::poDesigned},
+                                                        {"poDefault", P::poDefault},
+                                                        {"poScreenCenter", P::poScreenCenter},
+                                                        {"poDesktopCenter", P::poDesktopCenter},
                                                         {"poMainFormCenter", P::poMainFormCenter}};
-  static const std::pair<const char*, int> icons[] = {{"biSystemMenu", biSystemMenu}, {"biMinimize", biMinimize}, {"biMaximize", biMaximize}};
+  static const std::pair<const char*, int> icons[] = {
+      {"biSystemMenu", biSystemMenu}, {"biMinimize", biMinimize}, {"biMaximize", biMaximize}};
   if (name == "BorderStyle") {
     SetBorderStyle(value.Enum(borders));
   } else if (name == "BorderIcons") {

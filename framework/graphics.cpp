@@ -12,17 +12,17 @@ namespace {
 // The built-in light look's system colours.
 TColor SystemColor(int index) {
   switch (index) {
-    case 5: return clWhite;               // window
-    case 8: return clBlack;               // window text
-    case 13: return RGB(51, 153, 255);    // highlight
-    case 14: return clWhite;              // highlight text
-    case 15: return RGB(240, 240, 240);   // button face
-    case 16: return RGB(160, 160, 160);   // button shadow
-    case 17: return RGB(109, 109, 109);   // grey text
-    case 18: return clBlack;              // button text
-    case 20: return clWhite;              // button highlight
-    case 23: return clBlack;              // info text
-    case 24: return RGB(255, 255, 225);   // info background
+    case 5: return clWhite;              // window
+    case 8: return clBlack;              // window text
+    case 13: return RGB(51, 153, 255);   // highlight
+    case 14: return clWhite;             // highlight text
+    case 15: return RGB(240, 240, 240);  // button face
+    case 16: return RGB(160, 160, 160);  // button shadow
+    case 17: return RGB(109, 109, 109);  // grey text
+    case 18: return clBlack;             // button text
+    case 20: return clWhite;             // button highlight
+    case 23: return clBlack;             // info text
+    case 24: return RGB(255, 255, 225);  // info background
     default: return RGB(240, 240, 240);
   }
 }
@@ -31,7 +31,9 @@ TColor SystemColor(int index) {
 QStringList Families(const AnsiString& name) {
   QStringList families{QString::fromStdString(name)};
   if (SameText(name, "MS Sans Serif") || SameText(name, "Tahoma") || SameText(name, "Microsoft Sans Serif"))
-    families << "DejaVu Sans Condensed" << "Liberation Sans" << "DejaVu Sans";
+    families << "DejaVu Sans Condensed"
+             << "Liberation Sans"
+             << "DejaVu Sans";
   return families;
 }
 

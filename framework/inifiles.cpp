@@ -7,8 +7,8 @@
 namespace {
 
 bool HasOuterBlanks(const AnsiString& value) {
-  return !value.empty() && (static_cast<unsigned char>(value.front()) <= ' ' ||
-                            static_cast<unsigned char>(value.back()) <= ' ');
+  return !value.empty() &&
+         (static_cast<unsigned char>(value.front()) <= ' ' || static_cast<unsigned char>(value.back()) <= ' ');
 }
 
 bool HasOuterQuotes(const AnsiString& value) {
@@ -17,7 +17,8 @@ bool HasOuterQuotes(const AnsiString& value) {
 
 }  // namespace
 
-AnsiString TIniFile::ReadString(const AnsiString& section, const AnsiString& key, const AnsiString& defaultValue) const {
+AnsiString TIniFile::ReadString(const AnsiString& section, const AnsiString& key,
+                                const AnsiString& defaultValue) const {
   // A value that fills the buffer may have been cut (a deep folder, say): read it again with more room.
   std::vector<char> buffer(2048);
   for (;;) {

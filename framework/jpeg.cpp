@@ -47,7 +47,8 @@ struct Settings {
   bool progressive;
 };
 
-// Compresses rows of 8-bit B, G, R (as bitmaps hold them) into memory that libjpeg allocates (*out, freed by the caller).
+// Compresses rows of 8-bit B, G, R (as bitmaps hold them) into memory that libjpeg allocates (*out, freed by the
+// caller).
 bool CompressRgb(const BYTE* pixels, int width, int height, std::size_t stride, Settings settings, unsigned char** out,
                  unsigned long* outSize, char* message) {
   jpeg_compress_struct info;
@@ -115,14 +116,15 @@ bool DecompressRgb(const BYTE* data, std::size_t size, bool fast, QImage& image,
 std::vector<BYTE> TJPEGImage::Compress() const {
   if (bitmap_.Empty()) throw EJPEG("JPEG error: no picture to compress");
   const QImage& picture = bitmap_.Image();
-  const QImage rgb = picture.format() == QImage::Format_BGR888 ? picture : picture.convertToFormat(QImage::Format_BGR888);
+  const QImage rgb =
+      picture.format() == QImage::Format_BGR888 ? picture : picture.convertToFormat(QImage::Format_BGR888);
   const Settings settings{std::clamp(CompressionQuality, 1, 100), Performance == TJPEGPerformance::jpBestSpeed,
                           ProgressiveEncoding};
   unsigned char* out = nullptr;
   unsigned long outSize = 0;
   char message[JMSG_LENGTH_MAX] = {};
-  const bool done = CompressRgb(rgb.constBits(), rgb.width(), rgb.height(), static_cast<std::size_t>(rgb.bytesPerLine()),
-                                settings, &out, &outSize, message);
+  const bool done = CompressRgb(rgb.constBits(), rgb.width(), rgb.height(),
+                                static_cast<std::size_t>(rgb.bytesPerLine()), settings, &out, &outSize, message);
   std::vector<BYTE> bytes;
   if (done && out) bytes.assign(out, out + outSize);
   std::free(out);

@@ -77,7 +77,9 @@ void TLabel::ApplyAlignment() {
   Qt::Alignment alignment = alignment_ == TAlignment::taRightJustify ? Qt::AlignRight
                             : alignment_ == TAlignment::taCenter     ? Qt::AlignHCenter
                                                                      : Qt::AlignLeft;
-  alignment |= layout_ == TTextLayout::tlCenter ? Qt::AlignVCenter : layout_ == TTextLayout::tlBottom ? Qt::AlignBottom : Qt::AlignTop;
+  alignment |= layout_ == TTextLayout::tlCenter   ? Qt::AlignVCenter
+               : layout_ == TTextLayout::tlBottom ? Qt::AlignBottom
+                                                  : Qt::AlignTop;
   label->setAlignment(alignment);
 }
 

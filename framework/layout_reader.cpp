@@ -30,9 +30,11 @@ class Lexer {
     const char c = text_[pos_];
     if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
       token.type = Token::Type::Name;
-      while (pos_ < text_.size() && (std::isalnum(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '_' || text_[pos_] == '.'))
+      while (pos_ < text_.size() &&
+             (std::isalnum(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '_' || text_[pos_] == '.'))
         token.text += text_[pos_++];
-    } else if (std::isdigit(static_cast<unsigned char>(c)) || (c == '-' && pos_ + 1 < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_ + 1])))) {
+    } else if (std::isdigit(static_cast<unsigned char>(c)) ||
+               (c == '-' && pos_ + 1 < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_ + 1])))) {
       token.type = Token::Type::Integer;
       token.text += text_[pos_++];
       while (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_]))) token.text += text_[pos_++];
@@ -45,7 +47,8 @@ class Lexer {
         char ch = text_[pos_++];
         if (ch == '"') break;
         if (ch == '\\') {
-          if (pos_ >= text_.size() || (text_[pos_] != '"' && text_[pos_] != '\\')) Fail(line_, "only \\\" and \\\\ may be escaped");
+          if (pos_ >= text_.size() || (text_[pos_] != '"' && text_[pos_] != '\\'))
+            Fail(line_, "only \\\" and \\\\ may be escaped");
           ch = text_[pos_++];
         }
         token.text += ch;
@@ -123,7 +126,8 @@ struct Node {
 
 // The Windows places that layouts name, on this platform.
 AnsiString MapWindowsPlace(const AnsiString& path) {
-  if (path.size() == 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' && (path[2] == '\\' || path[2] == '/'))
+  if (path.size() == 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+      (path[2] == '\\' || path[2] == '/'))
     return win32::DefaultRoot();
   return path;
 }

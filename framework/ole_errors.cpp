@@ -28,7 +28,8 @@ EOleException TakeOleException(EXCEPINFO& exception) {
   exception.bstrSource = exception.bstrDescription = exception.bstrHelpFile = nullptr;
   const HRESULT code = exception.scode ? exception.scode : DISP_E_EXCEPTION;
   AnsiString message = description.Utf8();
-  while (!message.empty() && (static_cast<unsigned char>(message.back()) <= ' ' || std::strchr(".,;:!?", message.back())))
+  while (!message.empty() &&
+         (static_cast<unsigned char>(message.back()) <= ' ' || std::strchr(".,;:!?", message.back())))
     message.pop_back();
   if (message.empty()) message = OleErrorMessage(code);
   return EOleException(message, code, source.Utf8(), helpFile.Utf8(), static_cast<int>(exception.dwHelpContext));

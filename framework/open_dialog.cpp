@@ -21,7 +21,8 @@ std::vector<TFilterEntry> ParseFilter(const AnsiString& filter) {
     const AnsiString& patterns = parts[i + 1];
     while (from <= patterns.size()) {
       const std::size_t semicolon = patterns.find(';', from);
-      AnsiString pattern = Trim(patterns.substr(from, semicolon == AnsiString::npos ? AnsiString::npos : semicolon - from));
+      AnsiString pattern =
+          Trim(patterns.substr(from, semicolon == AnsiString::npos ? AnsiString::npos : semicolon - from));
       if (!pattern.empty()) entry.Patterns.push_back(pattern);
       if (semicolon == AnsiString::npos) break;
       from = semicolon + 1;
@@ -42,7 +43,8 @@ bool Match(const char* name, const char* mask) {
       }
     }
     if (!*name) return false;
-    if (*mask != '?' && std::tolower(static_cast<unsigned char>(*mask)) != std::tolower(static_cast<unsigned char>(*name)))
+    if (*mask != '?' &&
+        std::tolower(static_cast<unsigned char>(*mask)) != std::tolower(static_cast<unsigned char>(*name)))
       return false;
     ++name;
   }
@@ -81,9 +83,12 @@ bool TOpenDialog::Execute() {
 }
 
 void TOpenDialog::SetLayoutProperty(const AnsiString& name, const TLayoutValue& value) {
-  static const std::pair<const char*, int> options[] = {
-      {"ofReadOnly", ofReadOnly},         {"ofHideReadOnly", ofHideReadOnly},   {"ofAllowMultiSelect", ofAllowMultiSelect},
-      {"ofPathMustExist", ofPathMustExist}, {"ofFileMustExist", ofFileMustExist}, {"ofEnableSizing", ofEnableSizing}};
+  static const std::pair<const char*, int> options[] = {{"ofReadOnly", ofReadOnly},
+                                                        {"ofHideReadOnly", ofHideReadOnly},
+                                                        {"ofAllowMultiSelect", ofAllowMultiSelect},
+                                                        {"ofPathMustExist", ofPathMustExist},
+                                                        {"ofFileMustExist", ofFileMustExist},
+                                                        {"ofEnableSizing", ofEnableSizing}};
   if (name == "Filter") {
     // a list of description, patterns pairs
     const std::vector<AnsiString> parts = value.Strings();

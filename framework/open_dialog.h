@@ -33,8 +33,8 @@ class TOpenDialog : public TComponent {
   AnsiString Title;
   AnsiString InitialDir;
   AnsiString DefaultExt;
-  AnsiString FileName;              // the first chosen file
-  std::vector<AnsiString> Files;    // every chosen file
+  AnsiString FileName;            // the first chosen file
+  std::vector<AnsiString> Files;  // every chosen file
 
   // False when the user cancelled.
   bool Execute();

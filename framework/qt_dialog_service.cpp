@@ -32,7 +32,8 @@ QString QtNameFilter(const TFilterEntry& entry) {
 class QtDialogService final : public DialogService {
  public:
   int MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags) override {
-    QMessageBox box(IconOf(flags), Text(caption), MessageText(text), QMessageBox::NoButton, QApplication::activeWindow());
+    QMessageBox box(IconOf(flags), Text(caption), MessageText(text), QMessageBox::NoButton,
+                    QApplication::activeWindow());
     switch (flags & MB_TYPEMASK) {
       case MB_OKCANCEL: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
       case MB_YESNO: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
@@ -48,7 +49,8 @@ class QtDialogService final : public DialogService {
   }
 
   bool OpenFiles(const OpenDialogRequest& request, std::vector<AnsiString>& files) override {
-    QFileDialog dialog(QApplication::activeWindow(), Text(request.title.empty() ? "Open" : request.title), Text(request.initialDir));
+    QFileDialog dialog(QApplication::activeWindow(), Text(request.title.empty() ? "Open" : request.title),
+                       Text(request.initialDir));
     dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     QStringList filters;
@@ -67,7 +69,8 @@ class QtDialogService final : public DialogService {
   }
 
   bool SelectDirectory(const AnsiString& caption, const AnsiString&, AnsiString& directory) override {
-    const QString chosen = QFileDialog::getExistingDirectory(QApplication::activeWindow(), Text(caption), Text(directory));
+    const QString chosen =
+        QFileDialog::getExistingDirectory(QApplication::activeWindow(), Text(caption), Text(directory));
     if (chosen.isEmpty()) return false;
     directory = chosen.toLocal8Bit().toStdString();
     return true;

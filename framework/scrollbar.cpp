@@ -73,7 +73,7 @@ void TScrollBar::ValueChanged(int value) {
 
 void TScrollBar::SetLayoutProperty(const AnsiString& name, const TLayoutValue& value) {
   static const std::pair<const char*, TScrollBarKind> kinds[] = {{"sbHorizontal", TScrollBarKind::sbHorizontal},
-                                                                  {"sbVertical", TScrollBarKind::sbVertical}};
+                                                                 {"sbVertical", TScrollBarKind::sbVertical}};
   if (name == "Kind") {
     SetKind(value.Enum(kinds));
   } else if (name == "Min") {

@@ -94,9 +94,9 @@ constexpr char PathDelim =
     '/';
 #endif
 bool IsPathDelimiter(char c);
-AnsiString ExtractFileName(const AnsiString& path);   // what follows the last delimiter
-AnsiString ExtractFilePath(const AnsiString& path);   // up to and including the last delimiter
-AnsiString ExtractFileExt(const AnsiString& path);    // from the last "." of the name, or empty
+AnsiString ExtractFileName(const AnsiString& path);  // what follows the last delimiter
+AnsiString ExtractFilePath(const AnsiString& path);  // up to and including the last delimiter
+AnsiString ExtractFileExt(const AnsiString& path);   // from the last "." of the name, or empty
 AnsiString IncludeTrailingPathDelimiter(const AnsiString& path);
 // Whether the path is not given from the root (of a drive, a share or the file system) and so
 // depends on the current folder.

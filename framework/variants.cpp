@@ -46,14 +46,18 @@ VARIANT Dereferenced(const VARIANT& value) {
     switch (type) {
       case VT_I2: target.iVal = *plain.piVal; break;
       case VT_UI1: target.bVal = *plain.pbVal; break;
-      case VT_I4: case VT_INT: target.lVal = *plain.plVal; break;
-      case VT_UI4: case VT_UINT: target.ulVal = *static_cast<ULONG*>(plain.byref); break;
+      case VT_I4:
+      case VT_INT: target.lVal = *plain.plVal; break;
+      case VT_UI4:
+      case VT_UINT: target.ulVal = *static_cast<ULONG*>(plain.byref); break;
       case VT_R4: target.fltVal = *plain.pfltVal; break;
-      case VT_R8: case VT_DATE: target.dblVal = *plain.pdblVal; break;
+      case VT_R8:
+      case VT_DATE: target.dblVal = *plain.pdblVal; break;
       case VT_CY: target.cyVal = *static_cast<CY*>(plain.byref); break;
       case VT_BOOL: target.boolVal = *plain.pboolVal; break;
       case VT_BSTR: target.bstrVal = *plain.pbstrVal; break;
-      case VT_I8: case VT_UI8: target.llVal = *static_cast<LONGLONG*>(plain.byref); break;
+      case VT_I8:
+      case VT_UI8: target.llVal = *static_cast<LONGLONG*>(plain.byref); break;
       default: CannotConvert(value.vt, "Integer");
     }
     plain = target;
@@ -88,16 +92,19 @@ int VarToInteger(const VARIANT& value) {
     case VT_UI1: return plain.bVal;
     case VT_I1: return plain.cVal;
     case VT_UI2: return plain.uiVal;
-    case VT_I4: case VT_INT: return plain.lVal;
+    case VT_I4:
+    case VT_INT: return plain.lVal;
     case VT_ERROR: return plain.scode;
     case VT_BOOL: return plain.boolVal ? -1 : 0;
-    case VT_UI4: case VT_UINT:
+    case VT_UI4:
+    case VT_UINT:
       if (plain.ulVal > static_cast<ULONG>(std::numeric_limits<int>::max())) return FromDouble(plain.ulVal, plain.vt);
       return static_cast<int>(plain.ulVal);
     case VT_I8: return FromDouble(static_cast<double>(plain.llVal), plain.vt);
     case VT_UI8: return FromDouble(static_cast<double>(plain.ullVal), plain.vt);
     case VT_R4: return FromDouble(plain.fltVal, plain.vt);
-    case VT_R8: case VT_DATE: return FromDouble(plain.dblVal, plain.vt);
+    case VT_R8:
+    case VT_DATE: return FromDouble(plain.dblVal, plain.vt);
     case VT_CY: return FromDouble(static_cast<double>(plain.cyVal.int64) / 10000.0, plain.vt);
     case VT_BSTR: {
       int number = 0;
@@ -114,14 +121,20 @@ AnsiString VarToString(const VARIANT& value) {
   const VARIANT plain = Dereferenced(value);
   char buffer[64];
   switch (plain.vt) {
-    case VT_EMPTY: case VT_NULL: return {};
+    case VT_EMPTY:
+    case VT_NULL: return {};
     case VT_BSTR: return com::BstrToUtf8(plain.bstrVal);
     case VT_BOOL: return plain.boolVal ? "True" : "False";
     case VT_R4: std::snprintf(buffer, sizeof buffer, "%.7g", plain.fltVal); return buffer;
-    case VT_R8: case VT_DATE: std::snprintf(buffer, sizeof buffer, "%.15g", plain.dblVal); return buffer;
-    case VT_CY: std::snprintf(buffer, sizeof buffer, "%.4f", static_cast<double>(plain.cyVal.int64) / 10000.0); return buffer;
+    case VT_R8:
+    case VT_DATE: std::snprintf(buffer, sizeof buffer, "%.15g", plain.dblVal); return buffer;
+    case VT_CY:
+      std::snprintf(buffer, sizeof buffer, "%.4f", static_cast<double>(plain.cyVal.int64) / 10000.0);
+      return buffer;
     case VT_I8: return IntToStr(plain.llVal);
-    case VT_UI8: std::snprintf(buffer, sizeof buffer, "%llu", static_cast<unsigned long long>(plain.ullVal)); return buffer;
+    case VT_UI8:
+      std::snprintf(buffer, sizeof buffer, "%llu", static_cast<unsigned long long>(plain.ullVal));
+      return buffer;
     default: return IntToStr(VarToInteger(plain));
   }
 }

@@ -36,8 +36,9 @@ TWinControl* FindControl(HWND window) {
 }
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {
-  objectInstance_ = MakeObjectInstance(
-      [this](HWND window, UINT message, WPARAM wParam, LPARAM lParam) { return MainWndProc(window, message, wParam, lParam); });
+  objectInstance_ = MakeObjectInstance([this](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return MainWndProc(window, message, wParam, lParam);
+  });
 }
 
 TWinControl::~TWinControl() {
@@ -119,8 +120,8 @@ void TWinControl::CreateWnd() {
 }
 
 void TWinControl::CreateWindowHandle(const TCreateParams& params) {
-  HWND window = CreateWindowExA(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(), params.Style, params.X,
-                                params.Y, params.Width, params.Height, params.WndParent, nullptr,
+  HWND window = CreateWindowExA(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(), params.Style,
+                                params.X, params.Y, params.Width, params.Height, params.WndParent, nullptr,
                                 params.WindowClass.hInstance, params.Param);
   if (window && !handle_) AttachHandle(window);
 }
@@ -217,7 +218,8 @@ void TWinControl::CreateChildWindows() {
 
 void TWinControl::ApplyBounds() {
   if (handle_)
-    SetWindowPos(handle_, nullptr, left_, top_, std::max(width_, 0), std::max(height_, 0), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(handle_, nullptr, left_, top_, std::max(width_, 0), std::max(height_, 0),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TWinControl::ApplyCaption() {
@@ -245,7 +247,8 @@ void TWinControl::InsertControl(TControl* control) {
 
 void TWinControl::RemoveControl(TControl* control) {
   controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
-  tabList_.erase(std::remove_if(tabList_.begin(), tabList_.end(), [&](TWinControl* c) { return static_cast<TControl*>(c) == control; }),
+  tabList_.erase(std::remove_if(tabList_.begin(), tabList_.end(),
+                                [&](TWinControl* c) { return static_cast<TControl*>(c) == control; }),
                  tabList_.end());
 }
 
@@ -443,7 +446,7 @@ void TWinControl::WMMouse(TMessage& message) {
   const UINT m = message.Msg;
   const TMouseButton button = (m >= WM_RBUTTONDOWN && m <= WM_RBUTTONDBLCLK)   ? TMouseButton::mbRight
                               : (m >= WM_MBUTTONDOWN && m <= WM_MBUTTONDBLCLK) ? TMouseButton::mbMiddle
-                                                                              : TMouseButton::mbLeft;
+                                                                               : TMouseButton::mbLeft;
   if (m == WM_MOUSEMOVE) {
     MouseMove(shift, x, y);
   } else if (m == WM_LBUTTONDOWN || m == WM_RBUTTONDOWN || m == WM_MBUTTONDOWN) {
@@ -461,8 +464,8 @@ void TWinControl::WMMouse(TMessage& message) {
 
 void TWinControl::CNKeyDown(TMessage& message) {
   const WORD key = static_cast<WORD>(message.WParam);
-  const bool navigation = key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || key == VK_LEFT ||
-                          key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+  const bool navigation = key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || key == VK_LEFT || key == VK_RIGHT ||
+                          key == VK_UP || key == VK_DOWN;
   if (navigation && handle_) {
     const LRESULT wanted = SendMessageA(handle_, WM_GETDLGCODE, 0, 0);
     const bool claimed = (wanted & DLGC_WANTALLKEYS) || (key == VK_TAB && (wanted & DLGC_WANTTAB)) ||

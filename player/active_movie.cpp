@@ -145,8 +145,9 @@ void TActiveMovie::CreateParts() {
   cornerBox_->Hide();
   cornerBox_->SetParent(this);
 
-  rendererHook_ = MakeObjectInstance(
-      [this](HWND window, UINT message, WPARAM wParam, LPARAM lParam) { return RendererWndProc(window, message, wParam, lParam); });
+  rendererHook_ = MakeObjectInstance([this](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return RendererWndProc(window, message, wParam, lParam);
+  });
   rendererWindow_ = nullptr;
   pollGuard_ = false;
 
@@ -320,11 +321,8 @@ void TActiveMovie::Dispatch(TMessage& message) {
       LayoutPass();
       return;
     }
-    case WM_FRAMECAPTURED:
-      FrameCaptured(message);
-      return;
-    default:
-      TCustomPanel::Dispatch(message);
+    case WM_FRAMECAPTURED: FrameCaptured(message); return;
+    default: TCustomPanel::Dispatch(message);
   }
 }
 

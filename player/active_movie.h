@@ -39,29 +39,31 @@ struct TDxFilters {
 };
 
 // Positions in both units: seconds, and frames of the video.
-using TDerivedMovie_PositionChange2 = std::function<void(TObject* Sender, double OldTimePosition, double NewTimePosition,
-                                                         Cardinal OldFramePosition, Cardinal NewFramePosition)>;
+using TDerivedMovie_PositionChange2 =
+    std::function<void(TObject* Sender, double OldTimePosition, double NewTimePosition, Cardinal OldFramePosition,
+                       Cardinal NewFramePosition)>;
 using TDerivedMovie_FullScreenKeyPress = std::function<void(TObject* Sender, WORD Key, TShiftState Shift)>;
 using TMovieErrorEvent = std::function<void(TObject* Sender, int ErrorCode, const AnsiString& ErrorMessage)>;
 using TOnFrameCaptureCompleted = std::function<void(TObject* Sender, TBitmap* Bitmap, TFrameCapture_Dest DestType,
                                                     const AnsiString& FileName, bool Success)>;
 
 // The player's properties that the control passes on unchanged: X(Name, dispatch id).
-#define ACTIVEMOVIE_BOOL_PROPERTIES(X)                                                                         \
-  X(AllowScan, 1035) X(AnimationAtStart, 1045) X(AutoRewind, 1018) X(ClickToPlay, 1025)                       \
-  X(EnableContextMenu, 1021) X(EnableFullScreenControls, 1108) X(EnablePositionControls, 27)                  \
-  X(EnableTracker, 29) X(InvokeURLs, 1020) X(Mute, 1089) X(SendErrorEvents, 1064)                             \
-  X(SendKeyboardEvents, 1013) X(SendMouseClickEvents, 1014) X(SendMouseMoveEvents, 1015)                      \
-  X(SendOpenStateChangeEvents, 1062) X(SendPlayStateChangeEvents, 1069) X(SendWarningEvents, 1063)            \
-  X(ShowAudioControls, 1107) X(ShowCaptioning, 1084) X(ShowDisplay, 22) X(ShowGotoBar, 1088)                  \
-  X(ShowPositionControls, 24) X(ShowStatusBar, 1086) X(ShowTracker, 26) X(VideoBorder3D, 1103)
-#define ACTIVEMOVIE_INTEGER_PROPERTIES(X)                                                                      \
-  X(AudioStream, 1096) X(Balance, 20) X(CursorType, 1044) X(Language, 1095) X(PlayCount, 1030)                \
-  X(VideoBorderWidth, 1101) X(Volume, 19)
+#define ACTIVEMOVIE_BOOL_PROPERTIES(X)                                                                             \
+  X(AllowScan, 1035)                                                                                               \
+  X(AnimationAtStart, 1045) X(AutoRewind, 1018) X(ClickToPlay, 1025) X(EnableContextMenu, 1021)                    \
+      X(EnableFullScreenControls, 1108) X(EnablePositionControls, 27) X(EnableTracker, 29) X(InvokeURLs, 1020)     \
+          X(Mute, 1089) X(SendErrorEvents, 1064) X(SendKeyboardEvents, 1013) X(SendMouseClickEvents, 1014)         \
+              X(SendMouseMoveEvents, 1015) X(SendOpenStateChangeEvents, 1062) X(SendPlayStateChangeEvents, 1069)   \
+                  X(SendWarningEvents, 1063) X(ShowAudioControls, 1107) X(ShowCaptioning, 1084) X(ShowDisplay, 22) \
+                      X(ShowGotoBar, 1088) X(ShowPositionControls, 24) X(ShowStatusBar, 1086) X(ShowTracker, 26)   \
+                          X(VideoBorder3D, 1103)
+#define ACTIVEMOVIE_INTEGER_PROPERTIES(X) \
+  X(AudioStream, 1096)                    \
+  X(Balance, 20) X(CursorType, 1044) X(Language, 1095) X(PlayCount, 1030) X(VideoBorderWidth, 1101) X(Volume, 19)
 #define ACTIVEMOVIE_COLOR_PROPERTIES(X) X(VideoBorderColor, 1102)
-#define ACTIVEMOVIE_STRING_PROPERTIES(X)                                                                       \
-  X(BaseURL, 1082) X(CaptioningID, 1085) X(DefaultFrame, 1083) X(SAMIFileName, 1099) X(SAMILang, 1098)        \
-  X(SAMIStyle, 1097)
+#define ACTIVEMOVIE_STRING_PROPERTIES(X) \
+  X(BaseURL, 1082)                       \
+  X(CaptioningID, 1085) X(DefaultFrame, 1083) X(SAMIFileName, 1099) X(SAMILang, 1098) X(SAMIStyle, 1097)
 
 class TActiveMovie : public TCustomPanel {
  public:
@@ -78,10 +80,10 @@ class TActiveMovie : public TCustomPanel {
   // raises EOleSysError.
   void Open();
   void Play();
-  bool Pause();  // true when it paused
-  void Stop();   // and back to 0
-  void Seek(double position);  // seconds
-  void StepForward(double Divisor);   // by MediaDuration / Divisor
+  bool Pause();                      // true when it paused
+  void Stop();                       // and back to 0
+  void Seek(double position);        // seconds
+  void StepForward(double Divisor);  // by MediaDuration / Divisor
   void StepBackward(double Divisor);
   // Seconds of the media that opened last; 0 before any has.
   double Duration() const { return duration_; }
@@ -89,15 +91,15 @@ class TActiveMovie : public TCustomPanel {
   int OpenState();  // 6: open
 
 #define ACTIVEMOVIE_DECLARE_BOOL(Name, id) \
-  bool Name() { return ReadBool(id); }      \
+  bool Name() { return ReadBool(id); }     \
   void Set##Name(bool value) { WriteBool(id, value); }
 #define ACTIVEMOVIE_DECLARE_INTEGER(Name, id) \
-  int Name() { return ReadInteger(id); }       \
+  int Name() { return ReadInteger(id); }      \
   void Set##Name(int value) { WriteInteger(id, value); }
 #define ACTIVEMOVIE_DECLARE_COLOR(Name, id) \
-  TColor Name() { return ReadColor(id); }    \
+  TColor Name() { return ReadColor(id); }   \
   void Set##Name(TColor value) { WriteColor(id, value); }
-#define ACTIVEMOVIE_DECLARE_STRING(Name, id)    \
+#define ACTIVEMOVIE_DECLARE_STRING(Name, id)       \
   WideString Name() { return ReadWideString(id); } \
   void Set##Name(const WideString& value) { WriteWideString(id, value); }
   ACTIVEMOVIE_BOOL_PROPERTIES(ACTIVEMOVIE_DECLARE_BOOL)
@@ -179,7 +181,8 @@ class TActiveMovie : public TCustomPanel {
   // with CaptureFramesTo in the caller's bitmap (CaptureDone, CapturedFileName). pauseWhenDone
   // pauses the player after the last capture of the request. The target must outlive the request.
   bool CaptureFrames(TFrameCapture_Dest dest, const AnsiString& fileName = {}, bool pauseWhenDone = false);
-  bool CaptureFramesTo(TBitmap& target, TFrameCapture_Dest dest, const AnsiString& fileName = {}, bool pauseWhenDone = false);
+  bool CaptureFramesTo(TBitmap& target, TFrameCapture_Dest dest, const AnsiString& fileName = {},
+                       bool pauseWhenDone = false);
   void CancelCapture();
   bool CaptureDone() const { return captureDone_; }
   const AnsiString& CapturedFileName() const { return capturedFileName_; }

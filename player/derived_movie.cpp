@@ -6,9 +6,9 @@ namespace {
 
 // The player's event ids, one per handler slot, in slot order.
 constexpr DISPID kEventIds[] = {
-    DISPID_MPE_DVDNOTIFY,  DISPID_MPE_ENDOFSTREAM,    DISPID_MPE_OPENSTATECHANGE, DISPID_MPE_PLAYSTATECHANGE,
-    DISPID_MPE_SCRIPTCOMMAND, DISPID_MPE_BUFFERING,   DISPID_MPE_ERROR,           DISPID_MPE_MARKERHIT,
-    DISPID_MPE_WARNING,    DISPID_MPE_NEWSTREAM,      DISPID_MPE_DISCONNECT,      DISPID_MPE_POSITIONCHANGE,
+    DISPID_MPE_DVDNOTIFY,         DISPID_MPE_ENDOFSTREAM,      DISPID_MPE_OPENSTATECHANGE, DISPID_MPE_PLAYSTATECHANGE,
+    DISPID_MPE_SCRIPTCOMMAND,     DISPID_MPE_BUFFERING,        DISPID_MPE_ERROR,           DISPID_MPE_MARKERHIT,
+    DISPID_MPE_WARNING,           DISPID_MPE_NEWSTREAM,        DISPID_MPE_DISCONNECT,      DISPID_MPE_POSITIONCHANGE,
     DISPID_MPE_DISPLAYMODECHANGE, DISPID_MPE_READYSTATECHANGE,
 };
 
@@ -43,8 +43,8 @@ IMediaPlayer& TDerivedMovie_::ControlInterface() {
   if (!intf_) {
     com::Variant dispatch = GetControlDispatch();
     ComPtr<IMediaPlayer> player;
-    if (!dispatch->pdispVal ||
-        FAILED(dispatch->pdispVal->QueryInterface(IID_IMediaPlayer, player.PutVoid())) || !player)
+    if (!dispatch->pdispVal || FAILED(dispatch->pdispVal->QueryInterface(IID_IMediaPlayer, player.PutVoid())) ||
+        !player)
       throw EIntfCastError();
     intf_ = std::move(player);
   }

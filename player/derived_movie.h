@@ -28,20 +28,20 @@ class TDerivedMovie_ : public TOleControl2 {
   ~TDerivedMovie_() override;
 
   // The event slots, in the order of the descriptor's event ids.
-  TOleEvent<int, int, int> OnDVDNotify;       // 1505
-  TOleEvent<int> OnEndOfStream;               // 3002
-  TOleEvent<int, int> OnOpenStateChange;      // 3011
-  TOleEvent<int, int> OnPlayStateChange;      // 3012
-  TOleEvent<BSTR, BSTR> OnScriptCommand;      // 3001
-  TOleEvent<VARIANT_BOOL> OnBuffering;        // 3003
-  TOleEvent<> OnError;                        // 3010
-  TOleEvent<int> OnMarkerHit;                 // 3006
-  TOleEvent<int, int, BSTR> OnWarning;        // 3009
-  TOleEvent<> OnNewStream;                    // 3008
-  TOleEvent<int> OnDisconnect;                // 3004
-  TOleEvent<double, double> OnPositionChange; // 2
-  TOleEvent<> OnDisplayModeChange;            // 51
-  TOleEvent<int> OnReadyStateChange;          // -609
+  TOleEvent<int, int, int> OnDVDNotify;        // 1505
+  TOleEvent<int> OnEndOfStream;                // 3002
+  TOleEvent<int, int> OnOpenStateChange;       // 3011
+  TOleEvent<int, int> OnPlayStateChange;       // 3012
+  TOleEvent<BSTR, BSTR> OnScriptCommand;       // 3001
+  TOleEvent<VARIANT_BOOL> OnBuffering;         // 3003
+  TOleEvent<> OnError;                         // 3010
+  TOleEvent<int> OnMarkerHit;                  // 3006
+  TOleEvent<int, int, BSTR> OnWarning;         // 3009
+  TOleEvent<> OnNewStream;                     // 3008
+  TOleEvent<int> OnDisconnect;                 // 3004
+  TOleEvent<double, double> OnPositionChange;  // 2
+  TOleEvent<> OnDisplayModeChange;             // 51
+  TOleEvent<int> OnReadyStateChange;           // -609
 
   TDerivedMovie_F1HelpInvoked OnF1HelpInvoked;
 

@@ -28,8 +28,8 @@ AnsiString DateTimeStem() {
   std::tm local{};
   if (const std::tm* converted = std::localtime(&seconds)) local = *converted;
   char stem[32];
-  std::snprintf(stem, sizeof stem, "%02d%02d%02d_%02d%02d%02d_%03d", local.tm_year % 100, local.tm_mon + 1, local.tm_mday,
-                local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(milliseconds));
+  std::snprintf(stem, sizeof stem, "%02d%02d%02d_%02d%02d%02d_%03d", local.tm_year % 100, local.tm_mon + 1,
+                local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(milliseconds));
   return stem;
 }
 
@@ -61,7 +61,8 @@ bool TActiveMovie::CaptureFrames(TFrameCapture_Dest dest, const AnsiString& file
   return true;
 }
 
-bool TActiveMovie::CaptureFramesTo(TBitmap& target, TFrameCapture_Dest dest, const AnsiString& fileName, bool pauseWhenDone) {
+bool TActiveMovie::CaptureFramesTo(TBitmap& target, TFrameCapture_Dest dest, const AnsiString& fileName,
+                                   bool pauseWhenDone) {
   if (!grabber_ || !grabberReady_) return false;
   captureDest_ = dest;
   captureFileName_ = fileName;
@@ -153,7 +154,8 @@ void TActiveMovie::ScanHighestSequence(int& counter, const AnsiString& extension
     const AnsiString name = found.cFileName;
     if (name.compare(0, autoFilePrefix_.size(), autoFilePrefix_) != 0) continue;
     const std::size_t dot = name.find('.', autoFilePrefix_.size());
-    const AnsiString number = name.substr(autoFilePrefix_.size(), dot == AnsiString::npos ? AnsiString::npos : dot - autoFilePrefix_.size());
+    const AnsiString number =
+        name.substr(autoFilePrefix_.size(), dot == AnsiString::npos ? AnsiString::npos : dot - autoFilePrefix_.size());
     int value = 0;
     if (!number.empty() && TryStrToInt(number, value) && value > counter) counter = value;
   } while (FindNextFileA(search, &found));

@@ -136,7 +136,8 @@ bool TActiveMovie::SpliceGrabber() {
   if (!grabberIn || !grabberOut) return restore();
   const AM_MEDIA_TYPE wanted = GrabberType();
   if (FAILED(sampleGrabber->SetMediaType(&wanted))) return restore();
-  if (FAILED(builder->Connect(upstream.Get(), grabberIn.Get())) || FAILED(builder->Connect(grabberOut.Get(), rendererIn.Get())))
+  if (FAILED(builder->Connect(upstream.Get(), grabberIn.Get())) ||
+      FAILED(builder->Connect(grabberOut.Get(), rendererIn.Get())))
     return restore();
 
   grabberStatus_ = OwnerName(upstream.Get());

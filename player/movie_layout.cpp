@@ -50,8 +50,12 @@ void TActiveMovie::LayoutPass() {
     VideoRect rect;
     TDisplaySize mode = displaySize_;
     if (mode == TDisplaySize::mpDefaultSize || mode == TDisplaySize::mpHalfSize || mode == TDisplaySize::mpDoubleSize) {
-      rect.width = mode == TDisplaySize::mpHalfSize ? nativeWidth / 2 : mode == TDisplaySize::mpDoubleSize ? 2 * nativeWidth : nativeWidth;
-      rect.height = mode == TDisplaySize::mpHalfSize ? nativeHeight / 2 : mode == TDisplaySize::mpDoubleSize ? 2 * nativeHeight : nativeHeight;
+      rect.width = mode == TDisplaySize::mpHalfSize     ? nativeWidth / 2
+                   : mode == TDisplaySize::mpDoubleSize ? 2 * nativeWidth
+                                                        : nativeWidth;
+      rect.height = mode == TDisplaySize::mpHalfSize     ? nativeHeight / 2
+                    : mode == TDisplaySize::mpDoubleSize ? 2 * nativeHeight
+                                                         : nativeHeight;
       if (rect.width > clientWidth || rect.height > clientHeight)
         mode = TDisplaySize::mpFitToSize;  // what does not fit is fitted
       else

@@ -182,14 +182,15 @@ void TActiveMovie::SetFGrabber_BurstMode(bool value) {
 // A layout names the player's properties and events as the control publishes them.
 
 void TActiveMovie::SetLayoutProperty(const AnsiString& name, const TLayoutValue& value) {
-  static const std::pair<const char*, TDisplaySize> sizes[] = {
-      {"mpDefaultSize", TDisplaySize::mpDefaultSize}, {"mpHalfSize", TDisplaySize::mpHalfSize},
-      {"mpDoubleSize", TDisplaySize::mpDoubleSize},   {"mpFitToSize", TDisplaySize::mpFitToSize},
-      {"mpCustomSize", TDisplaySize::mpCustomSize}};
+  static const std::pair<const char*, TDisplaySize> sizes[] = {{"mpDefaultSize", TDisplaySize::mpDefaultSize},
+                                                               {"mpHalfSize", TDisplaySize::mpHalfSize},
+                                                               {"mpDoubleSize", TDisplaySize::mpDoubleSize},
+                                                               {"mpFitToSize", TDisplaySize::mpFitToSize},
+                                                               {"mpCustomSize", TDisplaySize::mpCustomSize}};
   static const std::pair<const char*, TDisplayMode> modes[] = {{"mpTime", TDisplayMode::mpTime},
-                                                                {"mpFrames", TDisplayMode::mpFrames}};
+                                                               {"mpFrames", TDisplayMode::mpFrames}};
   static const std::pair<const char*, TAuto_Filename> fileNames[] = {{"fnSequential", TAuto_Filename::fnSequential},
-                                                                      {"fnDateTime", TAuto_Filename::fnDateTime}};
+                                                                     {"fnDateTime", TAuto_Filename::fnDateTime}};
   static const std::pair<const char*, TJPEGPerformance> performances[] = {
       {"jpBestQuality", TJPEGPerformance::jpBestQuality}, {"jpBestSpeed", TJPEGPerformance::jpBestSpeed}};
   auto handler = [&]<class F>(F& event) { event = value.Handler<F>(Name() + "." + name); };

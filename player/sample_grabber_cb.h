@@ -71,16 +71,16 @@ class TSampleGrabberCB final : public TObject, public ISampleGrabberCB {
   std::atomic<bool> armed_{false};  // a capture request is active; written under lock_
   mutable std::mutex lock_;
   // Guarded by lock_:
-  double sampleTime_ = 0;                  // seconds, of the frame captured last
-  std::unique_ptr<TBitmap> frameBitmap_;   // a captured frame waiting for the GUI thread
-  HWND window_ = nullptr;                  // where the completion message goes
+  double sampleTime_ = 0;                 // seconds, of the frame captured last
+  std::unique_ptr<TBitmap> frameBitmap_;  // a captured frame waiting for the GUI thread
+  HWND window_ = nullptr;                 // where the completion message goes
   bool burstMode_ = false;
-  int countdown_ = 0;                      // frames left until the next burst capture
-  int remaining_ = 0;                      // burst captures left
+  int countdown_ = 0;  // frames left until the next burst capture
+  int remaining_ = 0;  // burst captures left
   int burstCount_ = 1;
-  int burstInterval_ = 1;                  // every burstInterval_-th frame
-  BYTE formatKind_ = 0;                    // 0 none, 1 video-info header, 2 video-info-2 header
-  AM_MEDIA_TYPE mediaType_{};              // the grabber's connected type
+  int burstInterval_ = 1;      // every burstInterval_-th frame
+  BYTE formatKind_ = 0;        // 0 none, 1 video-info header, 2 video-info-2 header
+  AM_MEDIA_TYPE mediaType_{};  // the grabber's connected type
   bool pauseWhenDone_ = false;
 };
 

@@ -18,10 +18,13 @@ AnsiString ProgramFolder() {
 // Making a file is the one sure test: rights, a read-only medium and a missing folder all show in it.
 bool CanCreateFilesIn(const AnsiString& folder) {
   const AnsiString probe = folder + "settings.ini." + IntToStr(GetCurrentProcessId()) + ".probe";
-  auto create = [&] { return CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr); };
+  auto create = [&] {
+    return CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
   HANDLE file = create();
   // left behind by an ended copy that had the same process id
-  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS && DeleteFileA(probe.c_str())) file = create();
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS && DeleteFileA(probe.c_str()))
+    file = create();
   if (file == INVALID_HANDLE_VALUE) return false;
   CloseHandle(file);
   DeleteFileA(probe.c_str());

@@ -16,9 +16,9 @@ struct SettingKey {
   int defaultIndex;
   int count;  // number of items in the dialog's list
 };
-inline constexpr SettingKey kBitRateKey{"PARAM_1", 8, 14};     // "128 kbps"
-inline constexpr SettingKey kSampleRateKey{"PARAM_2", 3, 5};   // "44100 Hz"
-inline constexpr SettingKey kChannelsKey{"PARAM_3", 1, 2};     // "Stereo (2)"
+inline constexpr SettingKey kBitRateKey{"PARAM_1", 8, 14};    // "128 kbps"
+inline constexpr SettingKey kSampleRateKey{"PARAM_2", 3, 5};  // "44100 Hz"
+inline constexpr SettingKey kChannelsKey{"PARAM_3", 1, 2};    // "Stereo (2)"
 
 // The stored index; the key's default when it is missing, not a whole number, or outside the
 // list (a hand-edited file), so that every reader gets an index its list holds.

@@ -39,11 +39,33 @@ std::vector<std::string> BenchmarkClips(const std::string& cache) {
     const fs::path clip = folder / ("clip" + std::to_string(i) + ".mp4");
     if (!fs::exists(clip)) {
       const fs::path partial = clip.string() + ".partial.mp4";
-      const auto made = engine_bench::run_timed(
-          {"ffmpeg", "-nostdin", "-y", "-v", "error", "-f", "lavfi", "-i", "testsrc2=size=640x360:rate=25", "-f",
-           "lavfi", "-i", "sine=frequency=" + std::to_string(220 + 20 * i) + ":sample_rate=48000", "-ac", "2",
-           "-t", "2", "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac",
-           partial.string()});
+      const auto made =
+          engine_bench::run_timed({"ffmpeg",
+                                   "-nostdin",
+                                   "-y",
+                                   "-v",
+                                   "error",
+                                   "-f",
+                                   "lavfi",
+                                   "-i",
+                                   "testsrc2=size=640x360:rate=25",
+                                   "-f",
+                                   "lavfi",
+                                   "-i",
+                                   "sine=frequency=" + std::to_string(220 + 20 * i) + ":sample_rate=48000",
+                                   "-ac",
+                                   "2",
+                                   "-t",
+                                   "2",
+                                   "-c:v",
+                                   "libx264",
+                                   "-preset",
+                                   "ultrafast",
+                                   "-pix_fmt",
+                                   "yuv420p",
+                                   "-c:a",
+                                   "aac",
+                                   partial.string()});
       if (made.exit_code != 0) throw std::runtime_error("ffmpeg could not generate " + clip.string());
       fs::rename(partial, clip);
     }
@@ -58,10 +80,29 @@ double PeerLoopSeconds(const std::vector<std::string>& clips, const fs::path& ou
   fs::create_directories(output);
   const auto started = Clock::now();
   for (const std::string& clip : clips) {
-    const auto run = engine_bench::run_timed(
-        {"ffmpeg", "-nostdin", "-y", "-i", clip, "-bitexact", "-acodec", "libmp3lame", "-ac", "2", "-ar", "44100",
-         "-vol", "256", "-ab", "128k", "-f", "mp3", "-ss", "00:00:00", "-t", "00:00:03",
-         (output / (fs::path(clip).stem().string() + ".mp3")).string()});
+    const auto run = engine_bench::run_timed({"ffmpeg",
+                                              "-nostdin",
+                                              "-y",
+                                              "-i",
+                                              clip,
+                                              "-bitexact",
+                                              "-acodec",
+                                              "libmp3lame",
+                                              "-ac",
+                                              "2",
+                                              "-ar",
+                                              "44100",
+                                              "-vol",
+                                              "256",
+                                              "-ab",
+                                              "128k",
+                                              "-f",
+                                              "mp3",
+                                              "-ss",
+                                              "00:00:00",
+                                              "-t",
+                                              "00:00:03",
+                                              (output / (fs::path(clip).stem().string() + ".mp3")).string()});
     failed = failed || run.exit_code != 0;
   }
   return std::chrono::duration<double>(Clock::now() - started).count();
@@ -80,8 +121,7 @@ class Answering final : public DialogService {
 };
 
 // From Start to the end of the batch, the clips listed as Add leaves them.
-double BatchSeconds(const std::vector<std::string>& clips, const fs::path& output, Answering& dialogs,
-                    bool& failed) {
+double BatchSeconds(const std::vector<std::string>& clips, const fs::path& output, Answering& dialogs, bool& failed) {
   fs::remove_all(output);
   Form1->sDirectoryEdit1->SetText(output.string());
   for (const std::string& clip : clips) {
@@ -143,8 +183,8 @@ int main(int argc, char** argv) {
     Application->CreateForm(Form3);
     Form1->Show();
 
-    std::printf("%d clips of 2 s (%s), MP3 with the default settings\nbest of %d runs each, alternating\n\n",
-                kClips, fs::path(clips.front()).parent_path().c_str(), runs);
+    std::printf("%d clips of 2 s (%s), MP3 with the default settings\nbest of %d runs each, alternating\n\n", kClips,
+                fs::path(clips.front()).parent_path().c_str(), runs);
     for (int run = 0; run < runs; ++run) {
       peerBest = std::min(peerBest, PeerLoopSeconds(clips, scratch / "ffmpeg", peerFailed));
       batchBest = std::min(batchBest, BatchSeconds(clips, scratch / "batch", dialogs, batchFailed));
@@ -153,7 +193,10 @@ int main(int argc, char** argv) {
   fs::remove_all(scratch);
 
   const double ratio = batchBest / peerBest;
-  const char* verdict = batchFailed ? "BATCH FAILED" : peerFailed ? "FFMPEG FAILED" : ratio <= kTarget ? "met" : "MISSED";
+  const char* verdict = batchFailed        ? "BATCH FAILED"
+                        : peerFailed       ? "FFMPEG FAILED"
+                        : ratio <= kTarget ? "met"
+                                           : "MISSED";
   std::printf("%-28s %9s %9s %7s %8s\n", "job", "batch s", "ffmpeg s", "ratio", "target");
   std::printf("%-28s %9.3f %9.3f %7.3f %8s  %s\n", "20 x 2 s clips to MP3", batchBest, peerBest, ratio, "<= 1.3",
               verdict);

@@ -12,8 +12,7 @@ namespace engine_bench {
 namespace fs = std::filesystem;
 
 std::string cache_folder() {
-  if (const char* folder = std::getenv("SONVARRA_BENCH_CACHE"); folder != nullptr && *folder != 0)
-    return folder;
+  if (const char* folder = std::getenv("SONVARRA_BENCH_CACHE"); folder != nullptr && *folder != 0) return folder;
   if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache != nullptr && *cache != 0)
     return (fs::path(cache) / "sonvarra" / "bench").string();
   const char* home = std::getenv("HOME");
@@ -24,21 +23,50 @@ std::string benchmark_input(const std::string& folder) {
   fs::create_directories(folder);
   // The name carries the recipe's version: a changed recipe must not reuse an old file.
   const fs::path input = fs::path(folder) / "input-720p-h264-aac-600s-v1.mp4";
-  if (fs::exists(input))
-    return input.string();
+  if (fs::exists(input)) return input.string();
 
   std::printf("generating %s (once; takes a minute or two)...\n", input.c_str());
   std::fflush(stdout);
   // A tone on the left, pink noise on the right: one easy and one hard channel for the encoders.
   const fs::path partial = input.string() + ".partial.mp4";
-  const Measurement made = run_timed(
-      {"ffmpeg", "-nostdin", "-y", "-v", "error",
-       "-f", "lavfi", "-i", "testsrc2=size=1280x720:rate=25",
-       "-f", "lavfi", "-i", "sine=frequency=220:sample_rate=48000",
-       "-f", "lavfi", "-i", "anoisesrc=sample_rate=48000:color=pink:amplitude=0.3",
-       "-filter_complex", "[1:a][2:a]amerge=inputs=2[a]", "-map", "0:v", "-map", "[a]",
-       "-t", "600", "-c:v", "libx264", "-preset", "ultrafast", "-g", "250", "-pix_fmt", "yuv420p",
-       "-c:a", "aac", "-b:a", "128k", partial.string()});
+  const Measurement made = run_timed({"ffmpeg",
+                                      "-nostdin",
+                                      "-y",
+                                      "-v",
+                                      "error",
+                                      "-f",
+                                      "lavfi",
+                                      "-i",
+                                      "testsrc2=size=1280x720:rate=25",
+                                      "-f",
+                                      "lavfi",
+                                      "-i",
+                                      "sine=frequency=220:sample_rate=48000",
+                                      "-f",
+                                      "lavfi",
+                                      "-i",
+                                      "anoisesrc=sample_rate=48000:color=pink:amplitude=0.3",
+                                      "-filter_complex",
+                                      "[1:a][2:a]amerge=inputs=2[a]",
+                                      "-map",
+                                      "0:v",
+                                      "-map",
+                                      "[a]",
+                                      "-t",
+                                      "600",
+                                      "-c:v",
+                                      "libx264",
+                                      "-preset",
+                                      "ultrafast",
+                                      "-g",
+                                      "250",
+                                      "-pix_fmt",
+                                      "yuv420p",
+                                      "-c:a",
+                                      "aac",
+                                      "-b:a",
+                                      "128k",
+                                      partial.string()});
   if (made.exit_code != 0) {
     fs::remove(partial);
     throw std::runtime_error("ffmpeg could not generate the benchmark input");

@@ -26,10 +26,10 @@ struct Range {
 
 struct Job {
   std::string title;
-  std::string format;       // mp3, ac3, wav: the engine's codec and format name
-  std::string peer_codec;   // the same encoder by ffmpeg's name
+  std::string format;      // mp3, ac3, wav: the engine's codec and format name
+  std::string peer_codec;  // the same encoder by ffmpeg's name
   Range range;
-  bool peer_seeks_input;    // ffmpeg gets -ss before -i (input seeking) rather than after
+  bool peer_seeks_input;         // ffmpeg gets -ss before -i (input seeking) rather than after
   std::optional<double> target;  // highest acceptable engine / ffmpeg time ratio
 };
 
@@ -37,23 +37,38 @@ const Range kWholeFile{"00:00:00", "00:10:01"};
 const Range kHalfMinuteAtEight{"00:08:00", "00:00:30"};
 
 // The command line the program sends the engine, with the program's default audio settings.
-std::vector<std::string> engine_command(const Job& job, const std::string& input,
-                                        const std::string& output) {
-  return {SONVARRA_ENGINE_FILE, "-y", "-i", input, "-bitexact", "-acodec", job.format, "-ac", "2",
-          "-ar", "44100", "-vol", "256", "-ab", "128", "-f", job.format, "-ss", job.range.begin,
-          "-t", job.range.length, output};
+std::vector<std::string> engine_command(const Job& job, const std::string& input, const std::string& output) {
+  return {SONVARRA_ENGINE_FILE,
+          "-y",
+          "-i",
+          input,
+          "-bitexact",
+          "-acodec",
+          job.format,
+          "-ac",
+          "2",
+          "-ar",
+          "44100",
+          "-vol",
+          "256",
+          "-ab",
+          "128",
+          "-f",
+          job.format,
+          "-ss",
+          job.range.begin,
+          "-t",
+          job.range.length,
+          output};
 }
 
 // The same job for today's ffmpeg, whose -ab takes bits per second.
-std::vector<std::string> peer_command(const Job& job, const std::string& input,
-                                      const std::string& output) {
+std::vector<std::string> peer_command(const Job& job, const std::string& input, const std::string& output) {
   std::vector<std::string> command = {"ffmpeg", "-nostdin", "-y"};
-  if (job.peer_seeks_input)
-    command.insert(command.end(), {"-ss", job.range.begin});
-  command.insert(command.end(), {"-i", input, "-bitexact", "-acodec", job.peer_codec, "-ac", "2",
-                                 "-ar", "44100", "-vol", "256", "-ab", "128k", "-f", job.format});
-  if (!job.peer_seeks_input)
-    command.insert(command.end(), {"-ss", job.range.begin});
+  if (job.peer_seeks_input) command.insert(command.end(), {"-ss", job.range.begin});
+  command.insert(command.end(), {"-i", input, "-bitexact", "-acodec", job.peer_codec, "-ac", "2", "-ar", "44100",
+                                 "-vol", "256", "-ab", "128k", "-f", job.format});
+  if (!job.peer_seeks_input) command.insert(command.end(), {"-ss", job.range.begin});
   command.insert(command.end(), {"-t", job.range.length, output});
   return command;
 }
@@ -101,8 +116,8 @@ int main(int argc, char** argv) {
       {"full WAV", "wav", "pcm_s16le", kWholeFile, false, std::nullopt},
   };
 
-  std::printf("input: %s\nengine: %s\nbest of %d runs each, engine and ffmpeg alternating\n\n",
-              input.c_str(), SONVARRA_ENGINE_FILE, runs);
+  std::printf("input: %s\nengine: %s\nbest of %d runs each, engine and ffmpeg alternating\n\n", input.c_str(),
+              SONVARRA_ENGINE_FILE, runs);
   std::printf("%-36s %9s %9s %7s %8s\n", "job", "engine s", "ffmpeg s", "ratio", "target");
   double engine_peak = 0;
   double peer_peak = 0;
@@ -125,12 +140,12 @@ int main(int argc, char** argv) {
       verdict = ratio <= *job.target ? "met" : "MISSED";
     all_met = all_met && !engine.failed && (!job.target || ratio <= *job.target);
     const std::string target = job.target ? "<= " + std::to_string(*job.target).substr(0, 4) : "-";
-    std::printf("%-36s %9.3f %9.3f %7.3f %8s  %s\n", job.title.c_str(), engine.seconds,
-                peer.seconds, ratio, target.c_str(), verdict.c_str());
+    std::printf("%-36s %9.3f %9.3f %7.3f %8s  %s\n", job.title.c_str(), engine.seconds, peer.seconds, ratio,
+                target.c_str(), verdict.c_str());
   }
   constexpr double kMemoryTarget = 64.0;  // MiB
-  std::printf("\npeak memory: engine %.1f MiB (target <= %.0f MiB: %s), ffmpeg %.1f MiB\n",
-              engine_peak, kMemoryTarget, engine_peak <= kMemoryTarget ? "met" : "MISSED", peer_peak);
+  std::printf("\npeak memory: engine %.1f MiB (target <= %.0f MiB: %s), ffmpeg %.1f MiB\n", engine_peak, kMemoryTarget,
+              engine_peak <= kMemoryTarget ? "met" : "MISSED", peer_peak);
   all_met = all_met && engine_peak <= kMemoryTarget;
   fs::remove_all(scratch);
   return all_met ? 0 : 1;

@@ -1,24 +1,22 @@
 #include "timed_process.h"
 
-#include <chrono>
 #include <fcntl.h>
-#include <stdexcept>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <chrono>
+#include <stdexcept>
 
 namespace engine_bench {
 
 Measurement run_timed(const std::vector<std::string>& arguments) {
   std::vector<char*> argv;
-  for (const auto& argument : arguments)
-    argv.push_back(const_cast<char*>(argument.c_str()));
+  for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
 
   const auto started = std::chrono::steady_clock::now();
   const pid_t child = ::fork();
-  if (child < 0)
-    throw std::runtime_error("fork failed");
+  if (child < 0) throw std::runtime_error("fork failed");
   if (child == 0) {
     const int null_device = ::open("/dev/null", O_RDWR);
     ::dup2(null_device, 0);
@@ -36,8 +34,7 @@ Measurement run_timed(const std::vector<std::string>& arguments) {
   Measurement measurement;
   measurement.seconds = std::chrono::duration<double>(ended - started).count();
   measurement.peak_mebibytes = static_cast<double>(usage.ru_maxrss) / 1024.0;  // ru_maxrss: KiB
-  if (WIFEXITED(status))
-    measurement.exit_code = WEXITSTATUS(status);
+  if (WIFEXITED(status)) measurement.exit_code = WEXITSTATUS(status);
   return measurement;
 }
 

@@ -7,9 +7,9 @@
 namespace engine_bench {
 
 struct Measurement {
-  double seconds = 0;        // wall-clock time from start to end
-  double peak_mebibytes = 0; // largest resident set size
-  int exit_code = -1;        // -1 when it did not end normally
+  double seconds = 0;         // wall-clock time from start to end
+  double peak_mebibytes = 0;  // largest resident set size
+  int exit_code = -1;         // -1 when it did not end normally
 };
 
 Measurement run_timed(const std::vector<std::string>& arguments);

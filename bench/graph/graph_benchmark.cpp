@@ -8,16 +8,16 @@
 //     ffmpeg -ss 480 -i FILE -t 0.1 -f null -
 // Sound goes to SDL's disk driver on both sides. Each measurement of the graph runs in a child
 // process of this program, as the peers do. Prints ratios and targets; exits 0 when all are met.
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <SDL2/SDL.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
@@ -37,9 +37,9 @@ namespace {
 constexpr int kPreviewSeconds = 10;
 
 struct Run {
-  double wall = 0;     // seconds
-  double cpu = 0;      // user + system seconds
-  double peakMiB = 0;  // largest resident set
+  double wall = 0;       // seconds
+  double cpu = 0;        // user + system seconds
+  double peakMiB = 0;    // largest resident set
   double reported = -1;  // what a graph child measured itself, seconds
   bool ok = false;
 };
@@ -72,7 +72,8 @@ Run Measure(const std::vector<std::string>& arguments, const std::vector<std::st
   ::close(pipeEnds[1]);
   std::string output;
   char buffer[256];
-  for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;) output.append(buffer, static_cast<std::size_t>(n));
+  for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+    output.append(buffer, static_cast<std::size_t>(n));
   ::close(pipeEnds[0]);
   int status = 0;
   rusage usage{};
@@ -117,7 +118,8 @@ int GraphChild(const std::string& mode, const std::string& file, const std::stri
   QApplication app(argc, argv);
   dshow::RegisterClasses();
   ComPtr<IGraphBuilder> graph;
-  if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.PutVoid()))) return 1;
+  if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.PutVoid())))
+    return 1;
   ComPtr<IMediaControl> control = graph.As<IMediaControl>();
   QElapsedTimer timer;
   timer.start();
@@ -157,8 +159,8 @@ double Best(const std::vector<double>& values) { return *std::min_element(values
 bool Report(const char* what, double ours, double theirs, double target, const char* unit) {
   const double ratio = theirs > 0 ? ours / theirs : 0;
   const bool met = ratio > 0 && ratio <= target;
-  std::printf("%-44s graph %8.3f %s   peer %8.3f %s   ratio %5.2f  (target <= %.1f) %s\n", what, ours, unit, theirs, unit,
-              ratio, target, met ? "met" : "NOT MET");
+  std::printf("%-44s graph %8.3f %s   peer %8.3f %s   ratio %5.2f  (target <= %.1f) %s\n", what, ours, unit, theirs,
+              unit, ratio, target, met ? "met" : "NOT MET");
   return met;
 }
 
@@ -174,7 +176,8 @@ int main(int argc, char** argv) {
   }
   const std::string file = engine_bench::benchmark_input(cache);
   const std::string capture = "/tmp/sonvarra-graph-benchmark-" + std::to_string(::getpid()) + ".raw";
-  const std::vector<std::string> sound = {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + capture, "QT_QPA_PLATFORM=offscreen"};
+  const std::vector<std::string> sound = {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + capture,
+                                          "QT_QPA_PLATFORM=offscreen"};
   auto child = [&](const std::string& mode) { return Measure({Self(), "--child", mode, file, capture}, sound); };
   const std::string seconds = std::to_string(kPreviewSeconds);
   bool all = true;
@@ -184,7 +187,9 @@ int main(int argc, char** argv) {
     oursOpen.push_back(child("open").reported);
     peerOpen.push_back(Measure({"ffprobe", "-v", "error", "-show_format", "-show_streams", file}, {}).wall);
     oursSeek.push_back(child("seek").reported);
-    peerSeek.push_back(Measure({"ffmpeg", "-nostdin", "-v", "error", "-ss", "480", "-i", file, "-t", "0.1", "-f", "null", "-"}, {}).wall);
+    peerSeek.push_back(
+        Measure({"ffmpeg", "-nostdin", "-v", "error", "-ss", "480", "-i", file, "-t", "0.1", "-f", "null", "-"}, {})
+            .wall);
   }
   all &= Report("open, ready to play (s)", Best(oursOpen), Best(peerOpen), 1.5, "s");
   all &= Report("seek to 8:00 and first sound (s)", Best(oursSeek), Best(peerSeek), 1.5, "s");

@@ -44,9 +44,7 @@ BenchPlayer::~BenchPlayer() {
   object_->SetClientSite(nullptr);
 }
 
-void BenchPlayer::Place(const RECT& position) {
-  object_.As<IOleInPlaceObject>()->SetObjectRects(&position, &position);
-}
+void BenchPlayer::Place(const RECT& position) { object_.As<IOleInPlaceObject>()->SetObjectRects(&position, &position); }
 
 double BenchPlayer::Open(const std::string& file) {
   bool opened = false;

@@ -33,8 +33,8 @@ ProcessCost RunMeasured(const std::vector<std::string>& arguments, const Environ
   wait4(child, &status, 0, &usage);  // this child's own figures
   ProcessCost cost;
   cost.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  cost.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
-                    usage.ru_stime.tv_usec / 1e6;
+  cost.cpuSeconds =
+      usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
   cost.peakMebibytes = usage.ru_maxrss / 1024.0;  // KiB
   if (WIFEXITED(status)) cost.exitCode = WEXITSTATUS(status);
   return cost;

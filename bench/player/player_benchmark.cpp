@@ -5,6 +5,7 @@
 //
 //   player_benchmark [--runs N] [--cache FOLDER]
 //   player_benchmark --play FILE SECONDS hidden|visible     (one measured preview, for the above)
+#include <unistd.h>
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
@@ -12,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "bench/engine/benchmark_input.h"
@@ -107,8 +107,10 @@ int main(int argc, char** argv) {
   const ProcessCost oursHidden = RunMeasured({program, "--play", input, "10", "hidden"}, hidden);
   const ProcessCost ffplayHidden =
       RunMeasured({"ffplay", "-nodisp", "-autoexit", "-t", "10", "-loglevel", "error", input}, hiddenAudio);
-  rows.push_back({"CPU, 10 s preview, video hidden / -nodisp", oursHidden.cpuSeconds, ffplayHidden.cpuSeconds, "s ", 1.2});
-  rows.push_back({"peak memory, video hidden / -nodisp", oursHidden.peakMebibytes, ffplayHidden.peakMebibytes, "MB", 1.5});
+  rows.push_back(
+      {"CPU, 10 s preview, video hidden / -nodisp", oursHidden.cpuSeconds, ffplayHidden.cpuSeconds, "s ", 1.2});
+  rows.push_back(
+      {"peak memory, video hidden / -nodisp", oursHidden.peakMebibytes, ffplayHidden.peakMebibytes, "MB", 1.5});
 
   const char* display = std::getenv("DISPLAY");
   if (display && *display) {
@@ -118,16 +120,21 @@ int main(int argc, char** argv) {
     Environment ourShown = shown;
     ourShown.push_back({"QT_QPA_PLATFORM", "xcb"});
     const ProcessCost oursShown = RunMeasured({program, "--play", input, "10", "visible"}, ourShown);
-    const ProcessCost ffplayShown = RunMeasured({"ffplay", "-autoexit", "-t", "10", "-loglevel", "error", input}, shown);
-    rows.push_back({"CPU, 10 s preview, video shown / ffplay", oursShown.cpuSeconds, ffplayShown.cpuSeconds, "s ", 1.2});
-    rows.push_back({"peak memory, video shown / ffplay", oursShown.peakMebibytes, ffplayShown.peakMebibytes, "MB", 1.5});
+    const ProcessCost ffplayShown =
+        RunMeasured({"ffplay", "-autoexit", "-t", "10", "-loglevel", "error", input}, shown);
+    rows.push_back(
+        {"CPU, 10 s preview, video shown / ffplay", oursShown.cpuSeconds, ffplayShown.cpuSeconds, "s ", 1.2});
+    rows.push_back(
+        {"peak memory, video shown / ffplay", oursShown.peakMebibytes, ffplayShown.peakMebibytes, "MB", 1.5});
     if (oursShown.exitCode != 0 || ffplayShown.exitCode != 0)
-      std::printf("note: a shown preview ended with %d (control) / %d (ffplay)\n", oursShown.exitCode, ffplayShown.exitCode);
+      std::printf("note: a shown preview ended with %d (control) / %d (ffplay)\n", oursShown.exitCode,
+                  ffplayShown.exitCode);
   } else {
     std::printf("no X display: the shown preview is skipped (run under xvfb-run -a)\n");
   }
   if (oursHidden.exitCode != 0 || ffplayHidden.exitCode != 0)
-    std::printf("note: a hidden preview ended with %d (control) / %d (ffplay)\n", oursHidden.exitCode, ffplayHidden.exitCode);
+    std::printf("note: a hidden preview ended with %d (control) / %d (ffplay)\n", oursHidden.exitCode,
+                ffplayHidden.exitCode);
 
   // Opening and seeking, in this process.
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -155,8 +162,9 @@ int main(int argc, char** argv) {
       seeks.push_back(SecondsSince(start));
       player->Stop();
     }
-    ffmpegs.push_back(RunMeasured({"ffmpeg", "-nostdin", "-v", "error", "-ss", "480", "-i", input, "-t", "0.1", "-f", "null", "-"})
-                          .wallSeconds);
+    ffmpegs.push_back(
+        RunMeasured({"ffmpeg", "-nostdin", "-v", "error", "-ss", "480", "-i", input, "-t", "0.1", "-f", "null", "-"})
+            .wallSeconds);
   }
   rows.push_back({"open to open state 6 / ffprobe", Median(opens), Median(ffprobes), "s ", 1.5});
   rows.push_back({"seek to 8:00, first sound / ffmpeg -ss 480", Median(seeks), Median(ffmpegs), "s ", 1.5});

@@ -55,7 +55,8 @@ void TsButton::InitializeWidget() {
 
 void TsButton::ApplyCaption() {
   TWinControl::ApplyCaption();
-  if (auto* button = qobject_cast<QPushButton*>(widget_.data())) button->setText(QString::fromLocal8Bit(caption_.c_str()));
+  if (auto* button = qobject_cast<QPushButton*>(widget_.data()))
+    button->setText(QString::fromLocal8Bit(caption_.c_str()));
 }
 
 void TsButton::SetDefault(bool value) {

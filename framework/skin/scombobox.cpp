@@ -95,7 +95,9 @@ void TsComboBox::SetItemIndex(int index) {
   }
 }
 
-AnsiString TsComboBox::Text() const { return itemIndex_ >= 0 ? items_[static_cast<std::size_t>(itemIndex_)] : AnsiString(); }
+AnsiString TsComboBox::Text() const {
+  return itemIndex_ >= 0 ? items_[static_cast<std::size_t>(itemIndex_)] : AnsiString();
+}
 
 void TsComboBox::SetStyle(TComboBoxStyle style) {
   style_ = style;
@@ -104,7 +106,8 @@ void TsComboBox::SetStyle(TComboBoxStyle style) {
 
 void TsComboBox::SetItemHeight(int height) {
   itemHeight_ = height;
-  if (auto* combo = qobject_cast<QComboBox*>(widget_.data())) combo->setItemDelegate(new ItemHeightDelegate(height, combo));
+  if (auto* combo = qobject_cast<QComboBox*>(widget_.data()))
+    combo->setItemDelegate(new ItemHeightDelegate(height, combo));
 }
 
 void TsComboBox::SetLayoutProperty(const AnsiString& name, const TLayoutValue& value) {

@@ -13,7 +13,8 @@ namespace {
 // A line edit with the picker button at its right end.
 class DirectoryEditWidget final : public QWidget {
  public:
-  explicit DirectoryEditWidget(QWidget* parent) : QWidget(parent), edit(new QLineEdit(this)), button(new QToolButton(this)) {
+  explicit DirectoryEditWidget(QWidget* parent)
+      : QWidget(parent), edit(new QLineEdit(this)), button(new QToolButton(this)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -46,7 +47,8 @@ TsDirectoryEdit::TsDirectoryEdit(TComponent* owner) : TWinControl(owner) {
 
 QWidget* TsDirectoryEdit::CreateWidget(QWidget* parent) {
   auto* widget = new DirectoryEditWidget(parent);
-  QObject::connect(widget->button, &QToolButton::clicked, SignalContext(), [this] { Guarded(this, [this] { ChooseFolder(); }); });
+  QObject::connect(widget->button, &QToolButton::clicked, SignalContext(),
+                   [this] { Guarded(this, [this] { ChooseFolder(); }); });
   QObject::connect(widget->edit, &QLineEdit::textEdited, SignalContext(), [this](const QString& text) {
     Guarded(this, [this, &text] {
       caption_ = text.toLocal8Bit().toStdString();

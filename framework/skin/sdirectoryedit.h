@@ -16,8 +16,8 @@ class TsDirectoryEdit : public TWinControl {
   void SetMaxLength(int length);
   bool ReadOnly() const { return readOnly_; }
   void SetReadOnly(bool value);
-  AnsiString InitialDir;              // where the picker starts when the text names no folder
-  AnsiString Root;                    // the picker's root; empty for the desktop
+  AnsiString InitialDir;  // where the picker starts when the text names no folder
+  AnsiString Root;        // the picker's root; empty for the desktop
   AnsiString DialogTitle = "Select directory";
 
   // Opens the folder picker; true when the user chose a folder (which is then the text).

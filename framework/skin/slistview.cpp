@@ -58,8 +58,10 @@ TListItem* TListItems::Item(int index) const {
 void TListItems::Delete(int index) {
   if (index < 0 || index >= Count()) OutOfBounds(index);
   items_.erase(items_.begin() + index);
-  if (view_.itemIndex_ == index) view_.itemIndex_ = -1;
-  else if (view_.itemIndex_ > index) --view_.itemIndex_;
+  if (view_.itemIndex_ == index)
+    view_.itemIndex_ = -1;
+  else if (view_.itemIndex_ > index)
+    --view_.itemIndex_;
   view_.RowsRemoved();
 }
 
@@ -156,7 +158,8 @@ void TsListView::ApplyRow(int index) {
   QTreeWidgetItem* row = tree->topLevelItem(index);
   const TListItem* item = items_->Item(index);
   row->setText(0, Text(item->Caption()));
-  for (std::size_t i = 0; i < item->SubItems().size(); ++i) row->setText(static_cast<int>(i + 1), Text(item->SubItems()[i]));
+  for (std::size_t i = 0; i < item->SubItems().size(); ++i)
+    row->setText(static_cast<int>(i + 1), Text(item->SubItems()[i]));
 }
 
 void TsListView::RowsRemoved() {
@@ -188,7 +191,8 @@ void TsListView::ApplyColor() {
   if (!hideSelection_) {
     // the selection looks the same whether or not the list has the focus
     palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
-    palette.setColor(QPalette::Inactive, QPalette::HighlightedText, palette.color(QPalette::Active, QPalette::HighlightedText));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
   }
   widget_->setPalette(palette);
 }
@@ -203,7 +207,9 @@ void TsListView::SetColumns(const std::vector<TListColumn>& columns) {
   ApplyColumns();
 }
 
-TListItem* TsListView::Selected() const { return itemIndex_ >= 0 && itemIndex_ < items_->Count() ? items_->Item(itemIndex_) : nullptr; }
+TListItem* TsListView::Selected() const {
+  return itemIndex_ >= 0 && itemIndex_ < items_->Count() ? items_->Item(itemIndex_) : nullptr;
+}
 
 void TsListView::SetSelected(TListItem* item) { SetItemIndex(item ? items_->IndexOf(item) : -1); }
 
@@ -228,8 +234,10 @@ void TsListView::SetColumnClick(bool value) {
 }
 
 void TsListView::SetLayoutProperty(const AnsiString& name, const TLayoutValue& value) {
-  static const std::pair<const char*, TViewStyle> styles[] = {
-      {"vsIcon", TViewStyle::vsIcon}, {"vsSmallIcon", TViewStyle::vsSmallIcon}, {"vsList", TViewStyle::vsList}, {"vsReport", TViewStyle::vsReport}};
+  static const std::pair<const char*, TViewStyle> styles[] = {{"vsIcon", TViewStyle::vsIcon},
+                                                              {"vsSmallIcon", TViewStyle::vsSmallIcon},
+                                                              {"vsList", TViewStyle::vsList},
+                                                              {"vsReport", TViewStyle::vsReport}};
   if (SetSkinDataProperty(skinData_, name, value)) return;
   if (name == "Columns") {
     // caption, width pairs

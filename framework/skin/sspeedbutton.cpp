@@ -36,8 +36,9 @@ class SpeedButtonWidget final : public QAbstractButton {
     const QSize textSize = caption.isEmpty() ? QSize() : QSize(metrics.horizontalAdvance(caption), metrics.height());
     const bool vertical = layout == TButtonLayout::blGlyphTop || layout == TButtonLayout::blGlyphBottom;
     const int gap = glyph.isNull() || caption.isEmpty() ? 0 : (vertical ? 2 : spacing);
-    const QSize content = vertical ? QSize(std::max(glyphSize.width(), textSize.width()), glyphSize.height() + gap + textSize.height())
-                                   : QSize(glyphSize.width() + gap + textSize.width(), std::max(glyphSize.height(), textSize.height()));
+    const QSize content =
+        vertical ? QSize(std::max(glyphSize.width(), textSize.width()), glyphSize.height() + gap + textSize.height())
+                 : QSize(glyphSize.width() + gap + textSize.width(), std::max(glyphSize.height(), textSize.height()));
     const int shift = isDown() ? 1 : 0;
     const QPoint origin((width() - content.width()) / 2 + shift, (height() - content.height()) / 2 + shift);
     QRect glyphRect, textRect;
@@ -113,7 +114,8 @@ void TsSpeedButton::SetSpacing(int spacing) {
 }
 
 void TsSpeedButton::ApplyCaption() {
-  if (auto* button = dynamic_cast<SpeedButtonWidget*>(widget_.data())) button->setText(QString::fromLocal8Bit(caption_.c_str()));
+  if (auto* button = dynamic_cast<SpeedButtonWidget*>(widget_.data()))
+    button->setText(QString::fromLocal8Bit(caption_.c_str()));
 }
 
 void TsSpeedButton::ApplyLook() {

@@ -66,9 +66,7 @@ HRESULT VariantClear(VARIANTARG* variant) {
   if (!variant) return E_INVALIDARG;
   if (!(variant->vt & VT_BYREF)) {
     switch (variant->vt) {
-      case VT_BSTR:
-        SysFreeString(variant->bstrVal);
-        break;
+      case VT_BSTR: SysFreeString(variant->bstrVal); break;
       case VT_DISPATCH:
       case VT_UNKNOWN:
         if (variant->punkVal) variant->punkVal->Release();
@@ -91,8 +89,8 @@ HRESULT VariantCopy(VARIANTARG* target, const VARIANTARG* source) {
   *target = *source;
   if (!(source->vt & VT_BYREF)) {
     if (source->vt == VT_BSTR && source->bstrVal) {
-      target->bstrVal = SysAllocStringByteLen(reinterpret_cast<const char*>(source->bstrVal),
-                                              SysStringByteLen(source->bstrVal));
+      target->bstrVal =
+          SysAllocStringByteLen(reinterpret_cast<const char*>(source->bstrVal), SysStringByteLen(source->bstrVal));
       if (!target->bstrVal) {
         VariantInit(target);
         return E_OUTOFMEMORY;

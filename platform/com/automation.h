@@ -156,7 +156,8 @@ COM_INTERFACE_ID(IDispatch, IID_IDispatch);
 
 // BSTR functions. A null BSTR is a valid empty string everywhere.
 BSTR SysAllocString(const OLECHAR* text);
-BSTR SysAllocStringLen(const OLECHAR* text, UINT length);  // text may be null: length uninitialised characters (zeroed here)
+BSTR SysAllocStringLen(const OLECHAR* text,
+                       UINT length);  // text may be null: length uninitialised characters (zeroed here)
 BSTR SysAllocStringByteLen(const char* bytes, UINT length);
 void SysFreeString(BSTR text);
 UINT SysStringLen(BSTR text);      // characters

@@ -6,7 +6,6 @@
 #include <set>
 #include <unordered_map>
 
-
 namespace {
 
 struct ClassEntry {

@@ -41,8 +41,7 @@ constexpr DWORD REG_SZ = 1;
 LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result);
 LONG WINAPI RegCloseKey(HKEY key);
 // The default value (null or empty name) of a key is the class's name; no other values exist.
-LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                             LPDWORD dataSize);
+LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD dataSize);
 
 namespace com {
 using ClassFactory = std::function<HRESULT(IUnknown* outer, REFIID riid, void** object)>;

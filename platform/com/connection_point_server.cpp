@@ -179,10 +179,11 @@ HRESULT STDMETHODCALLTYPE ConnectionPoint::EnumConnections(IEnumConnections** en
   auto items = std::make_shared<std::vector<HeldConnection>>();
   {
     std::lock_guard lock(mutex_);
-    for (const Connection& connection : connections_) items->push_back(HeldConnection{connection.cookie, connection.sink});
+    for (const Connection& connection : connections_)
+      items->push_back(HeldConnection{connection.cookie, connection.sink});
   }
-  *enumerator = new SnapshotEnumerator<IEnumConnections, CONNECTDATA, HeldConnection>(std::move(items), nullptr,
-                                                                                      &CopyConnection);
+  *enumerator =
+      new SnapshotEnumerator<IEnumConnections, CONNECTDATA, HeldConnection>(std::move(items), nullptr, &CopyConnection);
   return S_OK;
 }
 

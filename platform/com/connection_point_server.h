@@ -81,7 +81,9 @@ class ConnectionPointContainer final : public IConnectionPointContainer {
   ConnectionPoint* Find(REFIID iid) const;
   void DisconnectAll();
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override { return owner_.QueryInterface(riid, object); }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    return owner_.QueryInterface(riid, object);
+  }
   ULONG STDMETHODCALLTYPE AddRef() override { return owner_.AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return owner_.Release(); }
   HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** enumerator) override;

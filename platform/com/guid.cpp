@@ -32,8 +32,8 @@ bool ReadHex(const std::string& text, std::size_t at, int digits, std::uint32_t&
 
 bool GuidFromString(const std::string& text, GUID& guid) {
   // {8-4-4-4-12}
-  if (text.size() != 38 || text[0] != '{' || text[37] != '}' || text[9] != '-' || text[14] != '-' ||
-      text[19] != '-' || text[24] != '-')
+  if (text.size() != 38 || text[0] != '{' || text[37] != '}' || text[9] != '-' || text[14] != '-' || text[19] != '-' ||
+      text[24] != '-')
     return false;
   GUID result{};
   std::uint32_t value = 0;

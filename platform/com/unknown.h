@@ -25,10 +25,10 @@ template <>
 struct InterfaceId<IUnknown> {
   static constexpr const IID& value = IID_IUnknown;
 };
-#define COM_INTERFACE_ID(Interface, iid)            \
-  template <>                                       \
-  struct InterfaceId<Interface> {                   \
-    static constexpr const IID& value = iid;        \
+#define COM_INTERFACE_ID(Interface, iid)     \
+  template <>                                \
+  struct InterfaceId<Interface> {            \
+    static constexpr const IID& value = iid; \
   }
 
 // Holds one reference, released when the holder goes. Attach takes over a reference that the

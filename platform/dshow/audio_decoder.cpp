@@ -32,7 +32,8 @@ class AudioDecoder final : public DecoderFilter {
   HRESULT CheckInputType(const AM_MEDIA_TYPE& mt) override {
     if (mt.majortype != MEDIATYPE_Audio) return S_FALSE;
     AVCodecParameters* parameters = avcodec_parameters_alloc();
-    const bool ok = ReadStreamMediaType(mt, parameters, nullptr) && avcodec_find_decoder(parameters->codec_id) != nullptr;
+    const bool ok =
+        ReadStreamMediaType(mt, parameters, nullptr) && avcodec_find_decoder(parameters->codec_id) != nullptr;
     avcodec_parameters_free(&parameters);
     return ok ? S_OK : S_FALSE;
   }
@@ -160,15 +161,18 @@ class AudioDecoder final : public DecoderFilter {
   void ConvertFrame() {
     const AVFrame& frame = *frame_;
     if (frame.nb_samples <= 0 || frame.sample_rate <= 0) return;
-    if (!resampler_ || frame.format != inFormat_ || frame.sample_rate != inRate_ || frame.ch_layout.nb_channels != inChannels_) {
+    if (!resampler_ || frame.format != inFormat_ || frame.sample_rate != inRate_ ||
+        frame.ch_layout.nb_channels != inChannels_) {
       if (!Configure(frame)) return;
     }
     // The time of the frame's first sample, unless it continues the running count closely enough.
     const int64_t pts = frame.best_effort_timestamp;
     if (pts != AV_NOPTS_VALUE) {
       const REFERENCE_TIME delay = swr_get_delay(resampler_.get(), UNITS);  // in 100 ns
-      const REFERENCE_TIME start = ToReferenceTime(pts, description_.timeBase) - description_.fileStart - SegmentStart() - delay;
-      if (next_ == AV_NOPTS_VALUE || std::llabs(TimeOf(next_) - start) > kJitter) next_ = av_rescale(start, rate_, UNITS);
+      const REFERENCE_TIME start =
+          ToReferenceTime(pts, description_.timeBase) - description_.fileStart - SegmentStart() - delay;
+      if (next_ == AV_NOPTS_VALUE || std::llabs(TimeOf(next_) - start) > kJitter)
+        next_ = av_rescale(start, rate_, UNITS);
     } else if (next_ == AV_NOPTS_VALUE) {
       next_ = 0;
     }
@@ -199,7 +203,8 @@ class AudioDecoder final : public DecoderFilter {
       const int n = std::min(count - at, sample->GetSize() / blockAlign);
       BYTE* data = nullptr;
       sample->GetPointer(&data);
-      std::copy_n(converted_.data() + static_cast<std::size_t>(at) * blockAlign, static_cast<std::size_t>(n) * blockAlign, data);
+      std::copy_n(converted_.data() + static_cast<std::size_t>(at) * blockAlign,
+                  static_cast<std::size_t>(n) * blockAlign, data);
       sample->SetActualDataLength(n * blockAlign);
       REFERENCE_TIME start = TimeOf(first + at);
       REFERENCE_TIME stop = TimeOf(first + at + n);
@@ -211,9 +216,8 @@ class AudioDecoder final : public DecoderFilter {
     }
   }
 
-  std::unique_ptr<AVCodecParameters, void (*)(AVCodecParameters*)> parameters_{nullptr, [](AVCodecParameters* p) {
-                                                                                    avcodec_parameters_free(&p);
-                                                                                  }};
+  std::unique_ptr<AVCodecParameters, void (*)(AVCodecParameters*)> parameters_{
+      nullptr, [](AVCodecParameters* p) { avcodec_parameters_free(&p); }};
   StreamDescription description_;
   int rate_ = 48000;
   int channels_ = 2;

@@ -105,7 +105,9 @@ class AudioRenderer final : public BaseFilter, public IReferenceClock, public No
   AudioRenderer() : BaseFilter(CLSID_DSoundRender), input_(*this) {}
   ~AudioRenderer() override { Stop(); }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override { return BaseFilter::QueryInterface(riid, object); }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    return BaseFilter::QueryInterface(riid, object);
+  }
   ULONG STDMETHODCALLTYPE AddRef() override { return BaseFilter::AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return BaseFilter::Release(); }
 
@@ -175,7 +177,7 @@ class AudioRenderer final : public BaseFilter, public IReferenceClock, public No
   std::condition_variable changed_;  // room in the ring, cue, state changes
   // Guarded by lock_:
   std::vector<int16_t> ring_;
-  std::size_t ringRead_ = 0;   // frame index into ring_
+  std::size_t ringRead_ = 0;    // frame index into ring_
   std::size_t ringFrames_ = 0;  // frames waiting
   int64_t writeFrame_ = 0;      // segment sample number of the next frame to enter the ring
   int64_t readFrame_ = 0;       // segment sample number of the next frame to be handed to SDL
@@ -187,8 +189,8 @@ class AudioRenderer final : public BaseFilter, public IReferenceClock, public No
   bool drained_ = false;  // the end of the stream has been handed to SDL
   bool completed_ = false;
   bool cued_ = false;
-  REFERENCE_TIME start_ = 0;         // the start time of Run
-  REFERENCE_TIME startupEnd_ = 0;    // steady time until which only silence is handed over
+  REFERENCE_TIME start_ = 0;          // the start time of Run
+  REFERENCE_TIME startupEnd_ = 0;     // steady time until which only silence is handed over
   REFERENCE_TIME underrunSince_ = 0;  // steady time the ring ran dry, 0 when not dry
   REFERENCE_TIME deviceDelay_ = 0;
   bool sounding_ = false;            // the chunk below is being heard
@@ -288,7 +290,8 @@ void AudioRenderer::Fill(int16_t* out, int length) {
       const std::size_t capacity = ring_.size() / channels_;
       int copied = 0;
       while (copied < frames && ringFrames_ > 0) {
-        const std::size_t run = std::min({static_cast<std::size_t>(frames - copied), ringFrames_, capacity - ringRead_});
+        const std::size_t run =
+            std::min({static_cast<std::size_t>(frames - copied), ringFrames_, capacity - ringRead_});
         std::memcpy(out + static_cast<std::size_t>(copied) * channels_, ring_.data() + ringRead_ * channels_,
                     run * blockAlign_);
         copied += static_cast<int>(run);

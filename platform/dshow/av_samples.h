@@ -14,7 +14,9 @@ class PacketSample final : public SampleBase, public IAVPacketSample {
  public:
   explicit PacketSample(PacketPtr packet);
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override { return SampleBase::QueryInterface(riid, object); }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    return SampleBase::QueryInterface(riid, object);
+  }
   ULONG STDMETHODCALLTYPE AddRef() override { return SampleBase::AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return SampleBase::Release(); }
   HRESULT STDMETHODCALLTYPE GetPointer(BYTE** ppBuffer) override;
@@ -32,7 +34,9 @@ class FrameSample final : public SampleBase, public IAVFrameSample {
  public:
   FrameSample(FramePtr frame, AVPixelFormat packedFormat, int width, int height);
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override { return SampleBase::QueryInterface(riid, object); }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    return SampleBase::QueryInterface(riid, object);
+  }
   ULONG STDMETHODCALLTYPE AddRef() override { return SampleBase::AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return SampleBase::Release(); }
   HRESULT STDMETHODCALLTYPE GetPointer(BYTE** ppBuffer) override;

@@ -74,7 +74,9 @@ class InputPin : public BasePin, public IMemInputPin {
  public:
   InputPin(BaseFilter& filter, std::u16string name);
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override { return BasePin::QueryInterface(riid, object); }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    return BasePin::QueryInterface(riid, object);
+  }
   ULONG STDMETHODCALLTYPE AddRef() override { return BasePin::AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return BasePin::Release(); }
 
@@ -105,7 +107,9 @@ class InputPin : public BasePin, public IMemInputPin {
 class DemandInputPin : public InputPin, public IFrameDemand {
  public:
   using InputPin::InputPin;
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override { return InputPin::QueryInterface(riid, object); }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    return InputPin::QueryInterface(riid, object);
+  }
   ULONG STDMETHODCALLTYPE AddRef() override { return InputPin::AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return InputPin::Release(); }
 

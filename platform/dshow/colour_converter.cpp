@@ -114,7 +114,8 @@ HRESULT ConverterOutput::CheckMediaType(const AM_MEDIA_TYPE& mt) {
   const BITMAPINFOHEADER* header = BitmapHeaderOf(mt);
   const MediaType inType = owner_.input_.ConnectionType();
   const BITMAPINFOHEADER* in = inType.BitmapHeader();
-  if (!header || !in || header->biWidth != in->biWidth || std::abs(header->biHeight) != std::abs(in->biHeight)) return S_FALSE;
+  if (!header || !in || header->biWidth != in->biWidth || std::abs(header->biHeight) != std::abs(in->biHeight))
+    return S_FALSE;
   if (header->biBitCount != (mt.subtype == MEDIASUBTYPE_RGB32 ? 32 : 24)) return S_FALSE;
   return S_OK;
 }
@@ -133,7 +134,8 @@ bool ConverterOutput::GetMediaType(int index, MediaType& mt) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = rgb32 ? 32 : 24;
   info.bmiHeader.biCompression = BI_RGB;
-  info.bmiHeader.biSizeImage = win32::DibRowBytes(info.bmiHeader.biWidth, info.bmiHeader.biBitCount) * info.bmiHeader.biHeight;
+  info.bmiHeader.biSizeImage =
+      win32::DibRowBytes(info.bmiHeader.biWidth, info.bmiHeader.biBitCount) * info.bmiHeader.biHeight;
   mt = MediaType();
   mt->majortype = MEDIATYPE_Video;
   mt->subtype = rgb32 ? MEDIASUBTYPE_RGB32 : MEDIASUBTYPE_RGB24;
@@ -149,7 +151,8 @@ bool ConverterOutput::DecideBufferSize(ALLOCATOR_PROPERTIES& props) {
   const BITMAPINFOHEADER* header = type.BitmapHeader();
   if (!header) return false;
   props.cBuffers = 3;
-  props.cbBuffer = static_cast<LONG>(win32::DibRowBytes(header->biWidth, header->biBitCount) * std::abs(header->biHeight));
+  props.cbBuffer =
+      static_cast<LONG>(win32::DibRowBytes(header->biWidth, header->biBitCount) * std::abs(header->biHeight));
   props.cbAlign = 16;
   return true;
 }
@@ -168,9 +171,11 @@ bool ColourConverter::ReadPlanes(IMediaSample* in, const MediaType& inType, cons
   const AVPixelFormat format = PixelFormatOf(inType->subtype);
   const int width = header->biWidth;
   const int height = std::abs(header->biHeight);
-  if (av_image_fill_arrays(planes.data, planes.linesize, data, format, width, height, IsRgb(inType->subtype) ? 4 : 1) < 0)
+  if (av_image_fill_arrays(planes.data, planes.linesize, data, format, width, height, IsRgb(inType->subtype) ? 4 : 1) <
+      0)
     return false;
-  if (in->GetActualDataLength() < av_image_get_buffer_size(format, width, height, IsRgb(inType->subtype) ? 4 : 1)) return false;
+  if (in->GetActualDataLength() < av_image_get_buffer_size(format, width, height, IsRgb(inType->subtype) ? 4 : 1))
+    return false;
   if (inType->subtype == MEDIASUBTYPE_YV12) std::swap(planes.data[1], planes.data[2]);
   if (IsRgb(inType->subtype) && header->biHeight > 0) {  // bottom-up: start at the last row
     planes.data[0] += static_cast<std::ptrdiff_t>(planes.linesize[0]) * (height - 1);
@@ -194,20 +199,27 @@ void ColourConverter::SetColourDetails(const MediaType& inType, const AVFrame& s
       const DWORD range = (flags >> 12) & 0x7;
       const DWORD transfer = (flags >> 15) & 0x7;
       fullRange = range == 1;
-      if (transfer == 1) matrix = SWS_CS_ITU709;
-      else if (transfer == 2) matrix = SWS_CS_ITU601;
-      else if (transfer == 3) matrix = SWS_CS_SMPTE240M;
+      if (transfer == 1)
+        matrix = SWS_CS_ITU709;
+      else if (transfer == 2)
+        matrix = SWS_CS_ITU601;
+      else if (transfer == 3)
+        matrix = SWS_CS_SMPTE240M;
       known = transfer != 0;
     }
   }
   if (!known) {
-    if (source.colorspace == AVCOL_SPC_BT709) matrix = SWS_CS_ITU709;
-    else if (source.colorspace == AVCOL_SPC_BT470BG || source.colorspace == AVCOL_SPC_SMPTE170M) matrix = SWS_CS_ITU601;
-    else matrix = source.height >= 720 ? SWS_CS_ITU709 : SWS_CS_ITU601;
+    if (source.colorspace == AVCOL_SPC_BT709)
+      matrix = SWS_CS_ITU709;
+    else if (source.colorspace == AVCOL_SPC_BT470BG || source.colorspace == AVCOL_SPC_SMPTE170M)
+      matrix = SWS_CS_ITU601;
+    else
+      matrix = source.height >= 720 ? SWS_CS_ITU709 : SWS_CS_ITU601;
     if (source.color_range == AVCOL_RANGE_JPEG || source.format == AV_PIX_FMT_YUVJ420P) fullRange = 1;
   }
   const int* coefficients = sws_getCoefficients(matrix);
-  sws_setColorspaceDetails(scaler_.get(), coefficients, fullRange, sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
+  sws_setColorspaceDetails(scaler_.get(), coefficients, fullRange, sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16,
+                           1 << 16);
 }
 
 HRESULT ColourConverter::Convert(IMediaSample* in) {
@@ -226,8 +238,8 @@ HRESULT ColourConverter::Convert(IMediaSample* in) {
   const int height = std::abs(outHeader->biHeight);
   if (!scaler_ || scalerFormat_ != source->format || scalerWidth_ != source->width || scalerHeight_ != source->height ||
       scalerOutFormat_ != outFormat) {
-    scaler_.reset(sws_getContext(source->width, source->height, static_cast<AVPixelFormat>(source->format), width, height,
-                                 outFormat, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    scaler_.reset(sws_getContext(source->width, source->height, static_cast<AVPixelFormat>(source->format), width,
+                                 height, outFormat, SWS_BILINEAR, nullptr, nullptr, nullptr));
     if (!scaler_) return S_OK;
     scalerFormat_ = source->format;
     scalerWidth_ = source->width;

@@ -20,7 +20,9 @@ namespace dshow {
 
 class DecoderFilter : public BaseFilter, public IStreamStatistics {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override { return BaseFilter::QueryInterface(riid, object); }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    return BaseFilter::QueryInterface(riid, object);
+  }
   ULONG STDMETHODCALLTYPE AddRef() override { return BaseFilter::AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return BaseFilter::Release(); }
 

@@ -26,7 +26,8 @@ class Enumerator final : public Interface, private RefCounted {
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
     if (!object) return E_POINTER;
-    if (riid == IID_IUnknown || riid == InterfaceId<Interface>::value) return Hand(static_cast<Interface*>(this), object);
+    if (riid == IID_IUnknown || riid == InterfaceId<Interface>::value)
+      return Hand(static_cast<Interface*>(this), object);
     *object = nullptr;
     return E_NOINTERFACE;
   }

@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "platform/dshow/av_samples.h"
@@ -123,13 +123,15 @@ HRESULT FFmpegSource::Load(LPCOLESTR pszFileName, const AM_MEDIA_TYPE*) {
     }
   }
   for (unsigned i = 0; i < format->nb_streams; ++i) {
-    if (static_cast<int>(i) != videoIndex && static_cast<int>(i) != audioIndex) format->streams[i]->discard = AVDISCARD_ALL;
+    if (static_cast<int>(i) != videoIndex && static_cast<int>(i) != audioIndex)
+      format->streams[i]->discard = AVDISCARD_ALL;
   }
   if (videoIndex >= 0) {
     const AVStream& stream = *format->streams[videoIndex];
     frameRate_ = stream.avg_frame_rate.num > 0 ? stream.avg_frame_rate : stream.r_frame_rate;
     if (frameRate_.num <= 0 || frameRate_.den <= 0) frameRate_ = AVRational{0, 1};
-    pins_.push_back(std::make_unique<SourcePin>(*this, u"Video", videoIndex, StreamMediaType(stream, fileStart_), true));
+    pins_.push_back(
+        std::make_unique<SourcePin>(*this, u"Video", videoIndex, StreamMediaType(stream, fileStart_), true));
   }
   if (audioIndex >= 0) {
     pins_.push_back(std::make_unique<SourcePin>(*this, u"Audio", audioIndex,
@@ -189,7 +191,8 @@ bool FFmpegSource::FromMediaTime(REFERENCE_TIME time, const GUID& format, LONGLO
 HRESULT FFmpegSource::GetCapabilities(DWORD* pCapabilities) {
   if (!pCapabilities) return E_POINTER;
   *pCapabilities = AM_SEEKING_CanGetCurrentPos | AM_SEEKING_CanGetStopPos | AM_SEEKING_CanGetDuration;
-  if (seekable_) *pCapabilities |= AM_SEEKING_CanSeekAbsolute | AM_SEEKING_CanSeekForwards | AM_SEEKING_CanSeekBackwards;
+  if (seekable_)
+    *pCapabilities |= AM_SEEKING_CanSeekAbsolute | AM_SEEKING_CanSeekForwards | AM_SEEKING_CanSeekBackwards;
   return S_OK;
 }
 
@@ -284,8 +287,8 @@ HRESULT FFmpegSource::SetPositions(LONGLONG* pCurrent, DWORD dwCurrentFlags, LON
   return SetPositionsAndRestart(pCurrent, dwCurrentFlags, pStop, dwStopFlags, nullptr, nullptr);
 }
 
-HRESULT FFmpegSource::SetPositionsAndRestart(LONGLONG* pCurrent, DWORD dwCurrentFlags, LONGLONG* pStop, DWORD dwStopFlags,
-                                             void (*beforeRestart)(void*), void* context) {
+HRESULT FFmpegSource::SetPositionsAndRestart(LONGLONG* pCurrent, DWORD dwCurrentFlags, LONGLONG* pStop,
+                                             DWORD dwStopFlags, void (*beforeRestart)(void*), void* context) {
   const DWORD currentMode = dwCurrentFlags & AM_SEEKING_PositioningBitsMask;
   const DWORD stopMode = dwStopFlags & AM_SEEKING_PositioningBitsMask;
   if ((currentMode != AM_SEEKING_NoPositioning && !pCurrent) || (stopMode != AM_SEEKING_NoPositioning && !pStop))
@@ -306,7 +309,9 @@ HRESULT FFmpegSource::SetPositionsAndRestart(LONGLONG* pCurrent, DWORD dwCurrent
   }
   if (stopMode != AM_SEEKING_NoPositioning) {
     if (!ToMediaTime(*pStop, format, value)) return E_INVALIDARG;
-    stop = stopMode == AM_SEEKING_AbsolutePositioning ? value : stopMode == AM_SEEKING_RelativePositioning ? stop + value : current + value;
+    stop = stopMode == AM_SEEKING_AbsolutePositioning   ? value
+           : stopMode == AM_SEEKING_RelativePositioning ? stop + value
+                                                        : current + value;
   }
   current = std::clamp<REFERENCE_TIME>(current, 0, End());
   stop = std::clamp<REFERENCE_TIME>(stop, current, End());
@@ -509,8 +514,9 @@ void FFmpegSource::DeliverPacket(SourcePin& pin, AVPacket* packet) {
   const AVStream& stream = *format_->streams[pin.streamIndex];
   if (pin.skipDelivered) {
     const int64_t ts = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
-    const bool delivered = (packet->pos >= 0 && pin.lastPosition >= 0) ? packet->pos <= pin.lastPosition
-                                                                        : ts != AV_NOPTS_VALUE && pin.lastTimestamp != AV_NOPTS_VALUE && ts <= pin.lastTimestamp;
+    const bool delivered = (packet->pos >= 0 && pin.lastPosition >= 0)
+                               ? packet->pos <= pin.lastPosition
+                               : ts != AV_NOPTS_VALUE && pin.lastTimestamp != AV_NOPTS_VALUE && ts <= pin.lastTimestamp;
     if (delivered) {
       av_packet_unref(packet);
       return;
@@ -531,7 +537,8 @@ void FFmpegSource::DeliverPacket(SourcePin& pin, AVPacket* packet) {
   PacketPtr owned(av_packet_alloc());
   av_packet_move_ref(owned.get(), packet);
   auto* sample = new PacketSample(std::move(owned));
-  REFERENCE_TIME stop = start + std::max<REFERENCE_TIME>(ToReferenceTime(sample->Packet()->duration, stream.time_base), 1);
+  REFERENCE_TIME stop =
+      start + std::max<REFERENCE_TIME>(ToReferenceTime(sample->Packet()->duration, stream.time_base), 1);
   if (timed) sample->SetTime(&start, &stop);
   sample->SetSyncPoint((sample->Packet()->flags & AV_PKT_FLAG_KEY) != 0);
   sample->SetDiscontinuity(pin.discontinuity);

@@ -51,7 +51,9 @@ class FFmpegSource final : public BaseFilter, public IFileSourceFilter, public I
  public:
   FFmpegSource();
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override { return BaseFilter::QueryInterface(riid, object); }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    return BaseFilter::QueryInterface(riid, object);
+  }
   ULONG STDMETHODCALLTYPE AddRef() override { return BaseFilter::AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return BaseFilter::Release(); }
 
@@ -83,7 +85,8 @@ class FFmpegSource final : public BaseFilter, public IFileSourceFilter, public I
   HRESULT STDMETHODCALLTYPE GetRate(double* pdRate) override;
   HRESULT STDMETHODCALLTYPE GetPreroll(LONGLONG* pllPreroll) override;
   HRESULT STDMETHODCALLTYPE SetPositionsAndRestart(LONGLONG* pCurrent, DWORD dwCurrentFlags, LONGLONG* pStop,
-                                                   DWORD dwStopFlags, void (*beforeRestart)(void*), void* context) override;
+                                                   DWORD dwStopFlags, void (*beforeRestart)(void*),
+                                                   void* context) override;
 
   std::vector<BasePin*> Pins() override;
 

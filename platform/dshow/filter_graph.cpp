@@ -294,7 +294,8 @@ HRESULT FilterGraph::Run(REFERENCE_TIME tStart) {
 HRESULT FilterGraph::GetState(DWORD dwMilliSecsTimeout, FILTER_STATE* State) {
   if (!State) return E_POINTER;
   OAFilterState state = State_Stopped;
-  const HRESULT hr = GetState(dwMilliSecsTimeout == INFINITE ? static_cast<LONG>(INFINITE) : static_cast<LONG>(dwMilliSecsTimeout), &state);
+  const HRESULT hr = GetState(
+      dwMilliSecsTimeout == INFINITE ? static_cast<LONG>(INFINITE) : static_cast<LONG>(dwMilliSecsTimeout), &state);
   *State = static_cast<FILTER_STATE>(state);
   return hr;
 }

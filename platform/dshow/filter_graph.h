@@ -33,12 +33,17 @@ class VideoForwarder final : public NoTypeInfo<IBasicVideo>, public NoTypeInfo<I
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
   ULONG STDMETHODCALLTYPE AddRef() override;
   ULONG STDMETHODCALLTYPE Release() override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return NoTypeInfo<IBasicVideo>::GetTypeInfoCount(count); }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT i, LCID l, ITypeInfo** t) override { return NoTypeInfo<IBasicVideo>::GetTypeInfo(i, l, t); }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    return NoTypeInfo<IBasicVideo>::GetTypeInfoCount(count);
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT i, LCID l, ITypeInfo** t) override {
+    return NoTypeInfo<IBasicVideo>::GetTypeInfo(i, l, t);
+  }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID r, LPOLESTR* n, UINT c, LCID l, DISPID* d) override {
     return NoTypeInfo<IBasicVideo>::GetIDsOfNames(r, n, c, l, d);
   }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID d, REFIID r, LCID l, WORD f, DISPPARAMS* p, VARIANT* v, EXCEPINFO* e, UINT* a) override {
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID d, REFIID r, LCID l, WORD f, DISPPARAMS* p, VARIANT* v, EXCEPINFO* e,
+                                   UINT* a) override {
     return NoTypeInfo<IBasicVideo>::Invoke(d, r, l, f, p, v, e, a);
   }
 

@@ -63,10 +63,12 @@ HRESULT FilterGraph::ConnectLocked(IPin* out, IPin* in, int depth) {
       continue;
     if (FAILED(AddFilterLocked(filter.Get(), candidate.name))) continue;
     for (const auto& candidateIn : PinsOf(filter.Get())) {
-      if (DirectionOf(candidateIn.Get()) != PINDIR_INPUT || FAILED(ConnectDirectLocked(out, candidateIn.Get(), nullptr)))
+      if (DirectionOf(candidateIn.Get()) != PINDIR_INPUT ||
+          FAILED(ConnectDirectLocked(out, candidateIn.Get(), nullptr)))
         continue;
       for (const auto& candidateOut : PinsOf(filter.Get())) {
-        if (DirectionOf(candidateOut.Get()) == PINDIR_OUTPUT && SUCCEEDED(ConnectLocked(candidateOut.Get(), in, depth + 1)))
+        if (DirectionOf(candidateOut.Get()) == PINDIR_OUTPUT &&
+            SUCCEEDED(ConnectLocked(candidateOut.Get(), in, depth + 1)))
           return S_OK;
       }
       out->Disconnect();
@@ -89,7 +91,9 @@ HRESULT FilterGraph::RenderLocked(IPin* out, int depth) {
   if (IsConnected(out)) return VFW_E_ALREADY_CONNECTED;
   if (state_ != State_Stopped) return VFW_E_NOT_STOPPED;
   const GUID major = MajorTypeOf(out);
-  const FilterClass* kind = major == MEDIATYPE_Video ? &kVideoRenderer : major == MEDIATYPE_Audio ? &kAudioRenderer : nullptr;
+  const FilterClass* kind = major == MEDIATYPE_Video   ? &kVideoRenderer
+                            : major == MEDIATYPE_Audio ? &kAudioRenderer
+                                                       : nullptr;
   if (!kind) return VFW_E_CANNOT_RENDER;
   // A renderer of that kind already in the graph with a free input, else a new one.
   std::vector<ComPtr<IBaseFilter>> present;
@@ -97,11 +101,13 @@ HRESULT FilterGraph::RenderLocked(IPin* out, int depth) {
   for (const auto& filter : present) {
     CLSID clsid{};
     if (FAILED(filter->GetClassID(&clsid)) || clsid != kind->clsid || HasOutputPins(filter.Get())) continue;
-    if (ComPtr<IPin> in = FirstPin(filter.Get(), PINDIR_INPUT, true); in && SUCCEEDED(ConnectLocked(out, in.Get(), depth)))
+    if (ComPtr<IPin> in = FirstPin(filter.Get(), PINDIR_INPUT, true);
+        in && SUCCEEDED(ConnectLocked(out, in.Get(), depth)))
       return S_OK;
   }
   ComPtr<IBaseFilter> renderer;
-  const HRESULT created = CoCreateInstance(kind->clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, renderer.PutVoid());
+  const HRESULT created =
+      CoCreateInstance(kind->clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, renderer.PutVoid());
   if (FAILED(created) || !renderer) return FAILED(created) ? created : E_FAIL;
   if (HRESULT hr = AddFilterLocked(renderer.Get(), kind->name); FAILED(hr)) return hr;
   ComPtr<IPin> in = FirstPin(renderer.Get(), PINDIR_INPUT, true);
@@ -167,7 +173,9 @@ HRESULT FilterGraph::RenderFile(LPCWSTR lpcwstrFile, LPCWSTR) {
   return VFW_S_PARTIAL_RENDER;
 }
 
-HRESULT FilterGraph::RenderFile(BSTR strFilename) { return RenderFile(strFilename ? static_cast<LPCWSTR>(strFilename) : u"", nullptr); }
+HRESULT FilterGraph::RenderFile(BSTR strFilename) {
+  return RenderFile(strFilename ? static_cast<LPCWSTR>(strFilename) : u"", nullptr);
+}
 
 HRESULT FilterGraph::AddSourceFilter(BSTR, IDispatch** ppUnk) {
   if (!ppUnk) return E_POINTER;

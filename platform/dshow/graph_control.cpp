@@ -112,7 +112,8 @@ HRESULT FilterGraph::GetState(LONG msTimeout, OAFilterState* pfs) {
   for (const auto& filter : filters) {
     DWORD wait = INFINITE;
     if (!forever) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
       wait = static_cast<DWORD>(std::max<long long>(left.count(), 0));
     }
     FILTER_STATE state;
@@ -184,14 +185,15 @@ HRESULT FilterGraph::SeekLocked(LONGLONG* current, DWORD currentFlags, LONGLONG*
     if (FAILED(seeking->ConvertTimeFormat(&now, nullptr, PositionLocked(), &TIME_FORMAT_MEDIA_TIME))) return E_FAIL;
     target += now;
   }
-  const DWORD flags = (currentFlags & ~AM_SEEKING_PositioningBitsMask) | AM_SEEKING_AbsolutePositioning | AM_SEEKING_ReturnTime;
+  const DWORD flags =
+      (currentFlags & ~AM_SEEKING_PositioningBitsMask) | AM_SEEKING_AbsolutePositioning | AM_SEEKING_ReturnTime;
   HRESULT hr;
   if (state_ == State_Stopped) {
     hr = seeking->SetPositions(&target, flags, stop, stopFlags);
     pausedStream_ = 0;
   } else if (ComPtr<IRestartingSeek> restarting = seeking.As<IRestartingSeek>()) {
-    hr = restarting->SetPositionsAndRestart(&target, flags, stop, stopFlags,
-                                            [](void* graph) { static_cast<FilterGraph*>(graph)->Restarted(); }, this);
+    hr = restarting->SetPositionsAndRestart(
+        &target, flags, stop, stopFlags, [](void* graph) { static_cast<FilterGraph*>(graph)->Restarted(); }, this);
   } else {
     hr = seeking->SetPositions(&target, flags, stop, stopFlags);
     if (SUCCEEDED(hr)) Restarted();

@@ -113,7 +113,8 @@ HRESULT OwnedSample::GetPointer(BYTE** ppBuffer) {
 // A buffer of a MemAllocator; its last reference gives it back.
 class PooledSample final : public SampleBase {
  public:
-  PooledSample(MemAllocator& allocator, std::size_t size) : allocator_(allocator), buffer_(new BYTE[size]), size_(size) {}
+  PooledSample(MemAllocator& allocator, std::size_t size)
+      : allocator_(allocator), buffer_(new BYTE[size]), size_(size) {}
   ~PooledSample() override = default;
 
   HRESULT STDMETHODCALLTYPE GetPointer(BYTE** ppBuffer) override {
@@ -126,6 +127,7 @@ class PooledSample final : public SampleBase {
     ResetProperties(static_cast<LONG>(size_));
     SetReferenceCount(1);
   }
+
  private:
   void OnFinalRelease() override { allocator_.ReleaseBuffer(this); }
 
@@ -228,8 +230,9 @@ HRESULT MemAllocator::ReleaseBuffer(IMediaSample* pBuffer) {
   if (!pBuffer) return E_POINTER;
   {
     std::lock_guard lock(lock_);
-    auto mine = std::find_if(samples_.begin(), samples_.end(),
-                             [&](const std::unique_ptr<PooledSample>& s) { return static_cast<IMediaSample*>(s.get()) == pBuffer; });
+    auto mine = std::find_if(samples_.begin(), samples_.end(), [&](const std::unique_ptr<PooledSample>& s) {
+      return static_cast<IMediaSample*>(s.get()) == pBuffer;
+    });
     if (mine == samples_.end()) return E_INVALIDARG;
     free_.push_back(mine->get());
     if (!committed_ && free_.size() == samples_.size()) FreeBuffersLocked();

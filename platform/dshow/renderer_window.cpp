@@ -33,7 +33,8 @@ bool CanBeSeen(const QWidget& widget) {
 
 class RendererWidget final : public QWidget {
  public:
-  RendererWidget(std::shared_ptr<RendererShared> shared, QWidget* parent) : QWidget(parent), shared_(std::move(shared)) {
+  RendererWidget(std::shared_ptr<RendererShared> shared, QWidget* parent)
+      : QWidget(parent), shared_(std::move(shared)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);
     visibilityTimer_.setInterval(kVisibilityPollMs);
@@ -262,9 +263,7 @@ void RunOnGuiThread(const std::function<void()>& function) {
   win32::CallOnGuiThread(function);
 }
 
-void PostToGuiThread(std::function<void()> function) {
-  win32::PostToGuiThread(std::move(function));
-}
+void PostToGuiThread(std::function<void()> function) { win32::PostToGuiThread(std::move(function)); }
 
 void RegisterRendererWindowClass() {
   static std::once_flag once;
@@ -292,9 +291,9 @@ HWND RendererShared::EnsureWindow(const std::shared_ptr<RendererShared>& shared)
     height = shared->videoHeight_ > 0 ? shared->videoHeight_ : 240;
   }
   std::shared_ptr<RendererShared> parameter = shared;
-  HWND window = CreateWindowExA(0, kRendererWindowClass, "ActiveMovie Window", WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME |
-                                WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, width, height, nullptr, nullptr, nullptr,
-                                &parameter);
+  HWND window = CreateWindowExA(0, kRendererWindowClass, "ActiveMovie Window",
+                                WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                                CW_USEDEFAULT, width, height, nullptr, nullptr, nullptr, &parameter);
   if (window) {
     shared->SetWindow(window);
     if (QWidget* widget = win32::WidgetFromHandle(window)) {

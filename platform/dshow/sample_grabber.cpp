@@ -1,7 +1,7 @@
 // The sample grabber: an in-place filter that shows every sample to the application's callback on
 // the streaming thread, optionally keeps a copy, then passes the sample on unchanged.
-#include <cstring>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -46,7 +46,9 @@ class SampleGrabberFilter final : public BaseFilter, public ISampleGrabber {
   SampleGrabberFilter() : BaseFilter(CLSID_SampleGrabber), input_(*this), output_(*this) {}
   ~SampleGrabberFilter() override { Stop(); }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override { return BaseFilter::QueryInterface(riid, object); }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    return BaseFilter::QueryInterface(riid, object);
+  }
   ULONG STDMETHODCALLTYPE AddRef() override { return BaseFilter::AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return BaseFilter::Release(); }
 

@@ -50,7 +50,8 @@ constexpr std::uint32_t kFormatVersion = 1;
 GUID SubtypeOf(const AVCodecParameters& parameters) {
   // FOURCCs and wave format tags map into the base GUID; codecs without a tag get the codec id.
   GUID subtype = {0, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
-  subtype.Data1 = parameters.codec_tag ? parameters.codec_tag : 0xFF000000u | static_cast<std::uint32_t>(parameters.codec_id);
+  subtype.Data1 =
+      parameters.codec_tag ? parameters.codec_tag : 0xFF000000u | static_cast<std::uint32_t>(parameters.codec_id);
   return subtype;
 }
 
@@ -105,7 +106,8 @@ MediaType StreamMediaType(const AVStream& stream, REFERENCE_TIME fileStart) {
 
   std::vector<BYTE> bytes(sizeof block + static_cast<std::size_t>(block.extradataSize));
   std::memcpy(bytes.data(), &block, sizeof block);
-  if (block.extradataSize > 0) std::memcpy(bytes.data() + sizeof block, p.extradata, static_cast<std::size_t>(block.extradataSize));
+  if (block.extradataSize > 0)
+    std::memcpy(bytes.data() + sizeof block, p.extradata, static_cast<std::size_t>(block.extradataSize));
   mt.SetFormat(bytes.data(), bytes.size());
   return mt;
 }
@@ -120,7 +122,8 @@ bool ReadStreamMediaType(const AM_MEDIA_TYPE& mt, AVCodecParameters* parameters,
   if (description) {
     description->timeBase = AVRational{block.timeBaseNum, block.timeBaseDen > 0 ? block.timeBaseDen : 1};
     description->fileStart = block.fileStart;
-    description->frameRate = block.frameRateDen > 0 ? AVRational{block.frameRateNum, block.frameRateDen} : AVRational{0, 1};
+    description->frameRate =
+        block.frameRateDen > 0 ? AVRational{block.frameRateNum, block.frameRateDen} : AVRational{0, 1};
   }
   if (!parameters) return true;
   parameters->codec_type = static_cast<AVMediaType>(block.codecType);
@@ -156,7 +159,8 @@ bool ReadStreamMediaType(const AM_MEDIA_TYPE& mt, AVCodecParameters* parameters,
   av_freep(&parameters->extradata);
   parameters->extradata_size = 0;
   if (block.extradataSize > 0) {
-    parameters->extradata = static_cast<uint8_t*>(av_mallocz(static_cast<std::size_t>(block.extradataSize) + AV_INPUT_BUFFER_PADDING_SIZE));
+    parameters->extradata =
+        static_cast<uint8_t*>(av_mallocz(static_cast<std::size_t>(block.extradataSize) + AV_INPUT_BUFFER_PADDING_SIZE));
     if (!parameters->extradata) return false;
     std::memcpy(parameters->extradata, mt.pbFormat + sizeof block, static_cast<std::size_t>(block.extradataSize));
     parameters->extradata_size = block.extradataSize;

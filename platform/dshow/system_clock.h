@@ -18,7 +18,8 @@ class SystemClock final : public IReferenceClock, private RefCounted {
 
   HRESULT STDMETHODCALLTYPE GetTime(REFERENCE_TIME* pTime) override;
   HRESULT STDMETHODCALLTYPE AdviseTime(REFERENCE_TIME, REFERENCE_TIME, HEVENT, DWORD_PTR* pdwAdviseCookie) override;
-  HRESULT STDMETHODCALLTYPE AdvisePeriodic(REFERENCE_TIME, REFERENCE_TIME, HSEMAPHORE, DWORD_PTR* pdwAdviseCookie) override;
+  HRESULT STDMETHODCALLTYPE AdvisePeriodic(REFERENCE_TIME, REFERENCE_TIME, HSEMAPHORE,
+                                           DWORD_PTR* pdwAdviseCookie) override;
   HRESULT STDMETHODCALLTYPE Unadvise(DWORD_PTR) override { return S_FALSE; }
 };
 

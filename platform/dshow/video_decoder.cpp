@@ -26,12 +26,9 @@ struct PictureLayout {
 
 PictureLayout LayoutFor(int format) {
   switch (format) {
-    case AV_PIX_FMT_NV12:
-      return {MEDIASUBTYPE_NV12, AV_PIX_FMT_NV12, 12};
-    case AV_PIX_FMT_YUYV422:
-      return {MEDIASUBTYPE_YUY2, AV_PIX_FMT_YUYV422, 16};
-    case AV_PIX_FMT_UYVY422:
-      return {MEDIASUBTYPE_UYVY, AV_PIX_FMT_UYVY422, 16};
+    case AV_PIX_FMT_NV12: return {MEDIASUBTYPE_NV12, AV_PIX_FMT_NV12, 12};
+    case AV_PIX_FMT_YUYV422: return {MEDIASUBTYPE_YUY2, AV_PIX_FMT_YUYV422, 16};
+    case AV_PIX_FMT_UYVY422: return {MEDIASUBTYPE_UYVY, AV_PIX_FMT_UYVY422, 16};
     default:  // I420 itself, or converted to it when the packed buffer is asked for
       return {MEDIASUBTYPE_I420, AV_PIX_FMT_YUV420P, 12};
   }
@@ -46,9 +43,12 @@ DWORD ColourFlags(const AVCodecParameters& p) {
   else if (p.color_range == AVCOL_RANGE_MPEG)
     range = 2;  // 16-235
   DWORD matrix = 0;
-  if (p.color_space == AVCOL_SPC_BT709) matrix = 1;
-  else if (p.color_space == AVCOL_SPC_BT470BG || p.color_space == AVCOL_SPC_SMPTE170M) matrix = 2;
-  else if (p.color_space == AVCOL_SPC_SMPTE240M) matrix = 3;
+  if (p.color_space == AVCOL_SPC_BT709)
+    matrix = 1;
+  else if (p.color_space == AVCOL_SPC_BT470BG || p.color_space == AVCOL_SPC_SMPTE170M)
+    matrix = 2;
+  else if (p.color_space == AVCOL_SPC_SMPTE240M)
+    matrix = 3;
   if (!range && !matrix) return 0;
   return AMCONTROL_USED | AMCONTROL_COLORINFO_PRESENT | (range << 12) | (matrix << 15);
 }
@@ -193,7 +193,8 @@ class VideoDecoder final : public DecoderFilter {
       return;
     }
     REFERENCE_TIME length = 0;
-    if (description_.frameRate.num > 0) length = av_rescale(UNITS, description_.frameRate.den, description_.frameRate.num);
+    if (description_.frameRate.num > 0)
+      length = av_rescale(UNITS, description_.frameRate.den, description_.frameRate.num);
     if (length <= 0 && frame_->pkt_duration > 0) length = ToReferenceTime(frame_->pkt_duration, description_.timeBase);
     if (length <= 0) length = UNITS / 25;
     REFERENCE_TIME stop = start + length;
@@ -217,9 +218,8 @@ class VideoDecoder final : public DecoderFilter {
     sample->Release();
   }
 
-  std::unique_ptr<AVCodecParameters, void (*)(AVCodecParameters*)> parameters_{nullptr, [](AVCodecParameters* p) {
-                                                                                    avcodec_parameters_free(&p);
-                                                                                  }};
+  std::unique_ptr<AVCodecParameters, void (*)(AVCodecParameters*)> parameters_{
+      nullptr, [](AVCodecParameters* p) { avcodec_parameters_free(&p); }};
   StreamDescription description_;
   PictureLayout layout_{MEDIASUBTYPE_I420, AV_PIX_FMT_YUV420P, 12};
   int width_ = 0;

@@ -46,12 +46,17 @@ class VideoInput final : public DemandInputPin {
   VideoRenderer& owner_;
 };
 
-class VideoRenderer final : public BaseFilter, public NoTypeInfo<IBasicVideo>, public NoTypeInfo<IVideoWindow>, public IQualProp {
+class VideoRenderer final : public BaseFilter,
+                            public NoTypeInfo<IBasicVideo>,
+                            public NoTypeInfo<IVideoWindow>,
+                            public IQualProp {
  public:
   VideoRenderer();
   ~VideoRenderer() override;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override { return BaseFilter::QueryInterface(riid, object); }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    return BaseFilter::QueryInterface(riid, object);
+  }
   ULONG STDMETHODCALLTYPE AddRef() override { return BaseFilter::AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return BaseFilter::Release(); }
 
@@ -200,7 +205,8 @@ class VideoRenderer final : public BaseFilter, public NoTypeInfo<IBasicVideo>, p
 VideoInput::VideoInput(VideoRenderer& owner) : DemandInputPin(owner, u"Input"), owner_(owner) {}
 
 HRESULT VideoInput::CheckMediaType(const AM_MEDIA_TYPE& mt) {
-  if (mt.majortype != MEDIATYPE_Video || (mt.subtype != MEDIASUBTYPE_RGB32 && mt.subtype != MEDIASUBTYPE_RGB24)) return S_FALSE;
+  if (mt.majortype != MEDIATYPE_Video || (mt.subtype != MEDIASUBTYPE_RGB32 && mt.subtype != MEDIASUBTYPE_RGB24))
+    return S_FALSE;
   const BITMAPINFOHEADER* header = BitmapHeaderOf(mt);
   if (!header || header->biWidth <= 0 || header->biHeight == 0 || header->biCompression != BI_RGB ||
       header->biBitCount != (mt.subtype == MEDIASUBTYPE_RGB32 ? 32 : 24))
@@ -263,7 +269,8 @@ void VideoRenderer::OnWindowEvent(LONG code) {
   const LONG_PTR self = reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(this));
   if (code == EC_REPAINT) {
     // A picture is needed again: while paused the graph seeks to the same place to get one.
-    if (State() == State_Paused && IsConnected()) NotifyEvent(EC_REPAINT, reinterpret_cast<LONG_PTR>(static_cast<IPin*>(&input_)), 0);
+    if (State() == State_Paused && IsConnected())
+      NotifyEvent(EC_REPAINT, reinterpret_cast<LONG_PTR>(static_cast<IPin*>(&input_)), 0);
     return;
   }
   NotifyEvent(code, self, 0);
@@ -367,8 +374,9 @@ HRESULT VideoRenderer::EndOfStream() {
     if (flushing_ || !active_ || !endOfStream_) return S_OK;
     REFERENCE_TIME now = 0;
     if (running_ && StreamTime(now) && now >= end) break;
-    const auto wait = running_ ? std::min<std::chrono::microseconds>(kWaitSlice, std::chrono::microseconds((end - now) / 10 + 1))
-                               : std::chrono::microseconds(kWaitSlice);
+    const auto wait =
+        running_ ? std::min<std::chrono::microseconds>(kWaitSlice, std::chrono::microseconds((end - now) / 10 + 1))
+                 : std::chrono::microseconds(kWaitSlice);
     changed_.wait_for(lock, wait);
   }
   lock.unlock();
@@ -438,7 +446,8 @@ void VideoRenderer::OnStop() {
 
 HRESULT VideoRenderer::WaitForState(DWORD milliseconds) {
   if (State() != State_Paused) return S_OK;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds == INFINITE ? 0 : milliseconds);
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds == INFINITE ? 0 : milliseconds);
   std::unique_lock lock(lock_);
   for (;;) {
     // A renderer nobody can see has nothing to show, and so is ready.
@@ -497,7 +506,9 @@ HRESULT VideoRenderer::get_BitRate(LONG* pBitRate) {
   if (!pBitRate) return E_POINTER;
   if (!IsConnected()) return VFW_E_NOT_CONNECTED;
   std::lock_guard lock(formatLock_);
-  *pBitRate = format_.BitmapHeader() ? static_cast<LONG>(reinterpret_cast<const VIDEOINFOHEADER*>(format_->pbFormat)->dwBitRate) : 0;
+  *pBitRate = format_.BitmapHeader()
+                  ? static_cast<LONG>(reinterpret_cast<const VIDEOINFOHEADER*>(format_->pbFormat)->dwBitRate)
+                  : 0;
   return S_OK;
 }
 
@@ -531,30 +542,18 @@ HRESULT VideoRenderer::get_VideoHeight(LONG* pVideoHeight) {
 namespace {
 LONG PartOf(const QRect& r, int part) {
   switch (part) {
-    case 0:
-      return r.left();
-    case 1:
-      return r.top();
-    case 2:
-      return r.width();
-    default:
-      return r.height();
+    case 0: return r.left();
+    case 1: return r.top();
+    case 2: return r.width();
+    default: return r.height();
   }
 }
 QRect WithPart(QRect r, int part, LONG value) {
   switch (part) {
-    case 0:
-      r.moveLeft(value);
-      break;
-    case 1:
-      r.moveTop(value);
-      break;
-    case 2:
-      r.setWidth(value);
-      break;
-    default:
-      r.setHeight(value);
-      break;
+    case 0: r.moveLeft(value); break;
+    case 1: r.moveTop(value); break;
+    case 2: r.setWidth(value); break;
+    default: r.setHeight(value); break;
   }
   return r;
 }
@@ -671,7 +670,8 @@ HRESULT VideoRenderer::GetCurrentImage(LONG* pBufferSize, LONG* pDIBImage) {
   auto* out = reinterpret_cast<BYTE*>(pDIBImage);
   std::memcpy(out, &header, sizeof header);
   for (int y = 0; y < rgb.height(); ++y)
-    std::memcpy(out + sizeof header + static_cast<std::size_t>(rowBytes) * (rgb.height() - 1 - y), rgb.constScanLine(y), rowBytes);
+    std::memcpy(out + sizeof header + static_cast<std::size_t>(rowBytes) * (rgb.height() - 1 - y), rgb.constScanLine(y),
+                rowBytes);
   *pBufferSize = needed;
   return S_OK;
 }
@@ -711,13 +711,14 @@ HRESULT VideoRenderer::get_Caption(BSTR* strCaption) {
 }
 
 HRESULT VideoRenderer::put_WindowStyle(LONG WindowStyle) {
-  constexpr DWORD refused = WS_DISABLED | WS_MINIMIZE | 0x01000000 /*WS_MAXIMIZE*/ | 0x00100000 /*WS_HSCROLL*/ |
-                            0x00200000 /*WS_VSCROLL*/;
+  constexpr DWORD refused =
+      WS_DISABLED | WS_MINIMIZE | 0x01000000 /*WS_MAXIMIZE*/ | 0x00100000 /*WS_HSCROLL*/ | 0x00200000 /*WS_VSCROLL*/;
   if (static_cast<DWORD>(WindowStyle) & refused) return E_INVALIDARG;
   return WithWindow([&](HWND window) {
     // The window's visibility is not a style to change here: put_Visible does that.
     const LONG current = GetWindowLongA(window, GWL_STYLE);
-    SetWindowLongA(window, GWL_STYLE, (WindowStyle & ~static_cast<LONG>(WS_VISIBLE)) | (current & static_cast<LONG>(WS_VISIBLE)));
+    SetWindowLongA(window, GWL_STYLE,
+                   (WindowStyle & ~static_cast<LONG>(WS_VISIBLE)) | (current & static_cast<LONG>(WS_VISIBLE)));
     return S_OK;
   });
 }
@@ -887,7 +888,9 @@ HRESULT VideoRenderer::SetWindowForeground(LONG Focus) {
   });
 }
 
-HRESULT VideoRenderer::NotifyOwnerMessage(OAHWND, LONG, LONG_PTR, LONG_PTR) { return IsConnected() ? S_OK : VFW_E_NOT_CONNECTED; }
+HRESULT VideoRenderer::NotifyOwnerMessage(OAHWND, LONG, LONG_PTR, LONG_PTR) {
+  return IsConnected() ? S_OK : VFW_E_NOT_CONNECTED;
+}
 
 HRESULT VideoRenderer::SetWindowPosition(LONG Left, LONG Top, LONG Width, LONG Height) {
   return WithWindow([&](HWND window) {

@@ -13,18 +13,14 @@
 namespace mediaplayer {
 namespace {
 
-constexpr int kTrackerSteps = 1000;          // the tracker's resolution over the media's length
-constexpr int kTrackerIntervalMs = 250;      // how often a playing tracker follows the position
+constexpr int kTrackerSteps = 1000;      // the tracker's resolution over the media's length
+constexpr int kTrackerIntervalMs = 250;  // how often a playing tracker follows the position
 
 }  // namespace
 
 ControlBar::ControlBar(QWidget* parent, Actions actions)
-    : QWidget(parent),
-      actions_(std::move(actions)),
-      playButton_(new QToolButton(this)),
-      stopButton_(new QToolButton(this)),
-      tracker_(new QSlider(Qt::Horizontal, this)),
-      trackerTimer_(new QTimer(this)) {
+    : QWidget(parent), actions_(std::move(actions)), playButton_(new QToolButton(this)),
+      stopButton_(new QToolButton(this)), tracker_(new QSlider(Qt::Horizontal, this)), trackerTimer_(new QTimer(this)) {
   setAutoFillBackground(true);
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);

@@ -55,7 +55,8 @@ const std::vector<Member>& Members() {
         {"Open", DISPID_MP_OPEN, VT_BSTR, Access::kMethod},
         {"Cancel", DISPID_MP_CANCEL, VT_EMPTY, Access::kMethod},
     };
-#define MEDIAPLAYER_MEMBER(Type) [&](const char* name, DISPID id) { list.push_back({name, id, Type, Access::kReadWrite}); }
+#define MEDIAPLAYER_MEMBER(Type) \
+  [&](const char* name, DISPID id) { list.push_back({name, id, Type, Access::kReadWrite}); }
     auto addBool = MEDIAPLAYER_MEMBER(VT_BOOL);
     auto addLong = MEDIAPLAYER_MEMBER(VT_I4);
     auto addString = MEDIAPLAYER_MEMBER(VT_BSTR);
@@ -94,14 +95,10 @@ bool SameNameIgnoringCase(const std::u16string& a, const char* b) {
 
 std::string FailureText(HRESULT hr) {
   switch (hr) {
-    case E_INVALIDARG:
-      return "The value is outside the range this property takes.";
-    case VFW_E_WRONG_STATE:
-      return "No media is open.";
-    case E_ACCESSDENIED:
-      return "The display size cannot be changed while AllowChangeDisplaySize is off.";
-    default:
-      return ErrorDescription(hr, "");
+    case E_INVALIDARG: return "The value is outside the range this property takes.";
+    case VFW_E_WRONG_STATE: return "No media is open.";
+    case E_ACCESSDENIED: return "The display size cannot be changed while AllowChangeDisplaySize is off.";
+    default: return ErrorDescription(hr, "");
   }
 }
 
@@ -144,9 +141,8 @@ HRESULT STDMETHODCALLTYPE MediaPlayerControl::GetIDsOfNames(REFIID riid, LPOLEST
   return DISP_E_UNKNOWNNAME;
 }
 
-HRESULT STDMETHODCALLTYPE MediaPlayerControl::Invoke(DISPID id, REFIID riid, LCID, WORD flags,
-                                                     DISPPARAMS* parameters, VARIANT* result,
-                                                     EXCEPINFO* exception, UINT* argumentError) {
+HRESULT STDMETHODCALLTYPE MediaPlayerControl::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* parameters,
+                                                     VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
   if (riid != GUID_NULL) return DISP_E_UNKNOWNINTERFACE;
   const Member* member = FindMember(id);
   if (!member) return DISP_E_MEMBERNOTFOUND;
@@ -219,8 +215,8 @@ HRESULT MediaPlayerControl::GetById(DISPID id, VARIANT& value) {
     case DISPID_MP_SELECTIONSTART:
     case DISPID_MP_SELECTIONEND: {
       double number = 0;
-      hr = id == DISPID_MP_CURRENTPOSITION ? get_CurrentPosition(&number)
-           : id == DISPID_MP_DURATION      ? get_Duration(&number)
+      hr = id == DISPID_MP_CURRENTPOSITION  ? get_CurrentPosition(&number)
+           : id == DISPID_MP_DURATION       ? get_Duration(&number)
            : id == DISPID_MP_SELECTIONSTART ? get_SelectionStart(&number)
                                             : get_SelectionEnd(&number);
       value.vt = VT_R8;
@@ -248,7 +244,9 @@ HRESULT MediaPlayerControl::GetById(DISPID id, VARIANT& value) {
     case DISPID_MP_CANSEEK:
     case DISPID_MP_HASERROR: {
       VARIANT_BOOL flag = VARIANT_FALSE;
-      hr = id == DISPID_MP_CANSCAN ? get_CanScan(&flag) : id == DISPID_MP_CANSEEK ? get_CanSeek(&flag) : get_HasError(&flag);
+      hr = id == DISPID_MP_CANSCAN   ? get_CanScan(&flag)
+           : id == DISPID_MP_CANSEEK ? get_CanSeek(&flag)
+                                     : get_HasError(&flag);
       value.vt = VT_BOOL;
       value.boolVal = flag;
       return hr;
@@ -261,8 +259,7 @@ HRESULT MediaPlayerControl::GetById(DISPID id, VARIANT& value) {
       value.bstrVal = text;
       return hr;
     }
-    default:
-      return GetSetting(id, &value);
+    default: return GetSetting(id, &value);
   }
 }
 

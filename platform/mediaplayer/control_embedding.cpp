@@ -45,23 +45,19 @@ HRESULT STDMETHODCALLTYPE MediaPlayerControl::GetClipboardData(DWORD, IDataObjec
   return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE MediaPlayerControl::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG,
-                                                     HWND parent, LPCRECT position) {
+HRESULT STDMETHODCALLTYPE MediaPlayerControl::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND parent,
+                                                     LPCRECT position) {
   switch (verb) {
     case OLEIVERB_PRIMARY:
     case OLEIVERB_SHOW:
-    case OLEIVERB_UIACTIVATE:
-      return ActivateInPlace(activeSite, parent, position, true);
-    case OLEIVERB_INPLACEACTIVATE:
-      return ActivateInPlace(activeSite, parent, position, false);
+    case OLEIVERB_UIACTIVATE: return ActivateInPlace(activeSite, parent, position, true);
+    case OLEIVERB_INPLACEACTIVATE: return ActivateInPlace(activeSite, parent, position, false);
     case OLEIVERB_HIDE:
       UIDeactivate();
       if (window_) ShowWindow(window_->Handle(), SW_HIDE);
       return S_OK;
-    case OLEIVERB_DISCARDUNDOSTATE:
-      return S_OK;
-    default:
-      return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
+    case OLEIVERB_DISCARDUNDOSTATE: return S_OK;
+    default: return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
   }
 }
 

@@ -13,9 +13,9 @@
 namespace mediaplayer {
 namespace {
 
-constexpr UINT kOpenDoneMessage = WM_APP + 1;   // wParam: the opening's ticket
+constexpr UINT kOpenDoneMessage = WM_APP + 1;  // wParam: the opening's ticket
 constexpr UINT kGraphEventMessage = WM_APP + 2;
-constexpr double kEndTolerance = 0.001;         // seconds: a position this close to the end is at it
+constexpr double kEndTolerance = 0.001;  // seconds: a position this close to the end is at it
 
 std::u16string Text(BSTR text) { return text ? std::u16string(text, SysStringLen(text)) : std::u16string(); }
 
@@ -212,9 +212,7 @@ void MediaPlayerControl::OnGraphEvents() {
   GraphEvent event;
   while (session_ && session_->NextEvent(event)) {
     switch (event.code) {
-      case EC_COMPLETE:
-        OnEndOfStream();
-        break;
+      case EC_COMPLETE: OnEndOfStream(); break;
       case EC_ERRORABORT:
       case EC_ERRORABORTEX:
       case EC_STREAM_ERROR_STOPPED: {
@@ -226,16 +224,13 @@ void MediaPlayerControl::OnGraphEvents() {
         if (generation == mediaGeneration_) ReportError(FAILED(code) ? code : E_FAIL);
         break;
       }
-      case EC_USERABORT:
-        Stop();
-        break;
+      case EC_USERABORT: Stop(); break;
       case EC_VIDEO_SIZE_CHANGED:
         session_->RefreshVideoSize();
         if (window_) window_->AttachVideo(session_->VideoWindow(), {session_->VideoWidth(), session_->VideoHeight()});
         RequestAutoSize();
         break;
-      default:
-        break;
+      default: break;
     }
   }
 }

@@ -155,9 +155,7 @@ void MediaPlayerControl::ApplySetting(DISPID id) {
   switch (id) {
     case DISPID_MP_VOLUME:
     case DISPID_MP_BALANCE:
-    case DISPID_MP_MUTE:
-      ApplyAudioSettings();
-      break;
+    case DISPID_MP_MUTE: ApplyAudioSettings(); break;
     case DISPID_MP_DISPLAYSIZE:
     case DISPID_MP_SHOWCONTROLS:
     case DISPID_MP_SHOWTRACKER:
@@ -167,14 +165,11 @@ void MediaPlayerControl::ApplySetting(DISPID id) {
       if (window_) window_->SetDisplay(DisplaySettings());
       RequestAutoSize();
       break;
-    case DISPID_MP_AUTOSIZE:
-      RequestAutoSize();
-      break;
+    case DISPID_MP_AUTOSIZE: RequestAutoSize(); break;
     case DISPID_MP_ENABLED:
       if (window_) window_->SetEnabled(settings_.Bool(DISPID_MP_ENABLED));
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -199,43 +194,85 @@ void MediaPlayerControl::RequestAutoSize() {
       displaySize == mpFitToSize)
     return;
   PixelSize screen{1024, 768};
-  if (const QScreen* primary = QGuiApplication::primaryScreen()) screen = {primary->geometry().width(), primary->geometry().height()};
+  if (const QScreen* primary = QGuiApplication::primaryScreen())
+    screen = {primary->geometry().width(), primary->geometry().height()};
   PixelSize size = PreferredVideoSize(displaySize, {session_->VideoWidth(), session_->VideoHeight()}, screen);
   if (settings_.Bool(DISPID_MP_SHOWCONTROLS)) size.height += ControlBar::kHeight;
-  extent_ = {MulDiv(size.width, kHimetricPerInch, kPixelsPerInch), MulDiv(size.height, kHimetricPerInch, kPixelsPerInch)};
+  extent_ = {MulDiv(size.width, kHimetricPerInch, kPixelsPerInch),
+             MulDiv(size.height, kHimetricPerInch, kPixelsPerInch)};
   if (site_) site_->RequestNewObjectLayout();  // the host takes the new extent
 }
 
-HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_AutoStart(VARIANT_BOOL* v) { return Out(v, settings_.Bool(DISPID_MP_AUTOSTART)); }
-HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_AutoStart(VARIANT_BOOL v) { return PutSetting(DISPID_MP_AUTOSTART, BoolValue(v).Get()); }
-HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_AutoRewind(VARIANT_BOOL* v) { return Out(v, settings_.Bool(DISPID_MP_AUTOREWIND)); }
-HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_AutoRewind(VARIANT_BOOL v) { return PutSetting(DISPID_MP_AUTOREWIND, BoolValue(v).Get()); }
-HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_PlayCount(LONG* v) { return Out(v, settings_.Long(DISPID_MP_PLAYCOUNT)); }
-HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_PlayCount(LONG v) { return PutSetting(DISPID_MP_PLAYCOUNT, LongValue(v).Get()); }
+HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_AutoStart(VARIANT_BOOL* v) {
+  return Out(v, settings_.Bool(DISPID_MP_AUTOSTART));
+}
+HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_AutoStart(VARIANT_BOOL v) {
+  return PutSetting(DISPID_MP_AUTOSTART, BoolValue(v).Get());
+}
+HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_AutoRewind(VARIANT_BOOL* v) {
+  return Out(v, settings_.Bool(DISPID_MP_AUTOREWIND));
+}
+HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_AutoRewind(VARIANT_BOOL v) {
+  return PutSetting(DISPID_MP_AUTOREWIND, BoolValue(v).Get());
+}
+HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_PlayCount(LONG* v) {
+  return Out(v, settings_.Long(DISPID_MP_PLAYCOUNT));
+}
+HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_PlayCount(LONG v) {
+  return PutSetting(DISPID_MP_PLAYCOUNT, LongValue(v).Get());
+}
 HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_Rate(double* v) { return Out(v, settings_.Double(DISPID_MP_RATE)); }
-HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_Rate(double v) { return PutSetting(DISPID_MP_RATE, DoubleValue(v).Get()); }
+HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_Rate(double v) {
+  return PutSetting(DISPID_MP_RATE, DoubleValue(v).Get());
+}
 HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_Volume(LONG* v) { return Out(v, settings_.Long(DISPID_MP_VOLUME)); }
-HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_Volume(LONG v) { return PutSetting(DISPID_MP_VOLUME, LongValue(v).Get()); }
+HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_Volume(LONG v) {
+  return PutSetting(DISPID_MP_VOLUME, LongValue(v).Get());
+}
 HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_Balance(LONG* v) { return Out(v, settings_.Long(DISPID_MP_BALANCE)); }
-HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_Balance(LONG v) { return PutSetting(DISPID_MP_BALANCE, LongValue(v).Get()); }
-HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_Mute(VARIANT_BOOL* v) { return Out(v, settings_.Bool(DISPID_MP_MUTE)); }
-HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_Mute(VARIANT_BOOL v) { return PutSetting(DISPID_MP_MUTE, BoolValue(v).Get()); }
-HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_DisplayMode(LONG* v) { return Out(v, settings_.Long(DISPID_MP_DISPLAYMODE)); }
-HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_DisplayMode(LONG v) { return PutSetting(DISPID_MP_DISPLAYMODE, LongValue(v).Get()); }
-HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_DisplaySize(LONG* v) { return Out(v, settings_.Long(DISPID_MP_DISPLAYSIZE)); }
-HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_DisplaySize(LONG v) { return PutSetting(DISPID_MP_DISPLAYSIZE, LongValue(v).Get()); }
-HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_AutoSize(VARIANT_BOOL* v) { return Out(v, settings_.Bool(DISPID_MP_AUTOSIZE)); }
-HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_AutoSize(VARIANT_BOOL v) { return PutSetting(DISPID_MP_AUTOSIZE, BoolValue(v).Get()); }
+HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_Balance(LONG v) {
+  return PutSetting(DISPID_MP_BALANCE, LongValue(v).Get());
+}
+HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_Mute(VARIANT_BOOL* v) {
+  return Out(v, settings_.Bool(DISPID_MP_MUTE));
+}
+HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_Mute(VARIANT_BOOL v) {
+  return PutSetting(DISPID_MP_MUTE, BoolValue(v).Get());
+}
+HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_DisplayMode(LONG* v) {
+  return Out(v, settings_.Long(DISPID_MP_DISPLAYMODE));
+}
+HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_DisplayMode(LONG v) {
+  return PutSetting(DISPID_MP_DISPLAYMODE, LongValue(v).Get());
+}
+HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_DisplaySize(LONG* v) {
+  return Out(v, settings_.Long(DISPID_MP_DISPLAYSIZE));
+}
+HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_DisplaySize(LONG v) {
+  return PutSetting(DISPID_MP_DISPLAYSIZE, LongValue(v).Get());
+}
+HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_AutoSize(VARIANT_BOOL* v) {
+  return Out(v, settings_.Bool(DISPID_MP_AUTOSIZE));
+}
+HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_AutoSize(VARIANT_BOOL v) {
+  return PutSetting(DISPID_MP_AUTOSIZE, BoolValue(v).Get());
+}
 
 #define MEDIAPLAYER_DEFINE_BOOL(Name, id)                                                                          \
   HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_##Name(VARIANT_BOOL* v) { return Out(v, settings_.Bool(id)); } \
-  HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_##Name(VARIANT_BOOL v) { return PutSetting(id, BoolValue(v).Get()); }
-#define MEDIAPLAYER_DEFINE_LONG(Name, id)                                                                   \
+  HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_##Name(VARIANT_BOOL v) {                                       \
+    return PutSetting(id, BoolValue(v).Get());                                                                     \
+  }
+#define MEDIAPLAYER_DEFINE_LONG(Name, id)                                                                  \
   HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_##Name(LONG* v) { return Out(v, settings_.Long(id)); } \
   HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_##Name(LONG v) { return PutSetting(id, LongValue(v).Get()); }
-#define MEDIAPLAYER_DEFINE_STRING(Name, id)                                                                      \
-  HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_##Name(BSTR* v) { return OutString(v, Text(settings_.String(id))); } \
-  HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_##Name(BSTR v) { return PutSetting(id, StringValue(Text(v)).Get()); }
+#define MEDIAPLAYER_DEFINE_STRING(Name, id)                           \
+  HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_##Name(BSTR* v) { \
+    return OutString(v, Text(settings_.String(id)));                  \
+  }                                                                   \
+  HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_##Name(BSTR v) {  \
+    return PutSetting(id, StringValue(Text(v)).Get());                \
+  }
 MEDIAPLAYER_SETTING_BOOLS(MEDIAPLAYER_DEFINE_BOOL)
 MEDIAPLAYER_SETTING_LONGS(MEDIAPLAYER_DEFINE_LONG)
 MEDIAPLAYER_SETTING_STRINGS(MEDIAPLAYER_DEFINE_STRING)

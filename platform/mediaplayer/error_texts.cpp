@@ -13,29 +13,20 @@ constexpr HRESULT kPathNotFound = static_cast<HRESULT>(0x80070003);
 const char* Reason(HRESULT code) {
   switch (code) {
     case kFileNotFound:
-    case kPathNotFound:
-      return "the file was not found. Check that the file exists and try again.";
-    case E_ACCESSDENIED:
-      return "access to the file was denied. Check the file's permissions.";
+    case kPathNotFound: return "the file was not found. Check that the file exists and try again.";
+    case E_ACCESSDENIED: return "access to the file was denied. Check the file's permissions.";
     case VFW_E_UNKNOWN_FILE_TYPE:
     case VFW_E_INVALID_FILE_FORMAT:
-    case VFW_E_UNSUPPORTED_STREAM:
-      return "the file is not a media file or is damaged.";
+    case VFW_E_UNSUPPORTED_STREAM: return "the file is not a media file or is damaged.";
     case VFW_E_CANNOT_RENDER:
     case VFW_E_NO_DECOMPRESSOR:
     case VFW_E_UNSUPPORTED_AUDIO:
-    case VFW_E_UNSUPPORTED_VIDEO:
-      return "no stream of the file can be played.";
-    case VFW_E_NO_AUDIO_HARDWARE:
-      return "no audio device is available.";
-    case VFW_E_FILE_TOO_SHORT:
-      return "the file ends before its media data.";
-    case E_OUTOFMEMORY:
-      return "there is not enough memory.";
-    case E_ABORT:
-      return "the operation was cancelled.";
-    default:
-      return nullptr;
+    case VFW_E_UNSUPPORTED_VIDEO: return "no stream of the file can be played.";
+    case VFW_E_NO_AUDIO_HARDWARE: return "no audio device is available.";
+    case VFW_E_FILE_TOO_SHORT: return "the file ends before its media data.";
+    case E_OUTOFMEMORY: return "there is not enough memory.";
+    case E_ABORT: return "the operation was cancelled.";
+    default: return nullptr;
   }
 }
 

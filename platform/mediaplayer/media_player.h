@@ -6,11 +6,14 @@
 
 #include "platform/com/automation.h"
 
-inline constexpr CLSID CLSID_MediaPlayer = {0x22D6F312, 0xB0F6, 0x11D0, {0x94, 0xAB, 0x00, 0x80, 0xC7, 0x4C, 0x7E, 0x95}};
+inline constexpr CLSID CLSID_MediaPlayer = {
+    0x22D6F312, 0xB0F6, 0x11D0, {0x94, 0xAB, 0x00, 0x80, 0xC7, 0x4C, 0x7E, 0x95}};
 inline constexpr IID IID_IMediaPlayer = {0x22D6F311, 0xB0F6, 0x11D0, {0x94, 0xAB, 0x00, 0x80, 0xC7, 0x4C, 0x7E, 0x95}};
 // The outgoing dispatch interface of the events below.
-inline constexpr IID DIID_MediaPlayerEvents = {0x2D3A4C40, 0xE711, 0x11D0, {0x94, 0xAB, 0x00, 0x80, 0xC7, 0x4C, 0x7E, 0x95}};
-inline constexpr IID IID_IMediaPlayerCompatibility = {0x05589FA2, 0xC356, 0x11CE, {0xBF, 0x01, 0x00, 0xAA, 0x00, 0x55, 0x59, 0x5A}};
+inline constexpr IID DIID_MediaPlayerEvents = {
+    0x2D3A4C40, 0xE711, 0x11D0, {0x94, 0xAB, 0x00, 0x80, 0xC7, 0x4C, 0x7E, 0x95}};
+inline constexpr IID IID_IMediaPlayerCompatibility = {
+    0x05589FA2, 0xC356, 0x11CE, {0xBF, 0x01, 0x00, 0xAA, 0x00, 0x55, 0x59, 0x5A}};
 
 // Open states (OpenState).
 enum MPOpenStateConstants : LONG {
@@ -61,8 +64,8 @@ enum MPDisplayModeConstants : LONG {
 };
 
 // Dispatch ids of IMediaPlayer.
-constexpr DISPID DISPID_MP_VOLUME = 19;               // long, hundredths of a decibel, -10000..0
-constexpr DISPID DISPID_MP_BALANCE = 20;              // long, -10000 (left) .. 10000 (right)
+constexpr DISPID DISPID_MP_VOLUME = 19;   // long, hundredths of a decibel, -10000..0
+constexpr DISPID DISPID_MP_BALANCE = 20;  // long, -10000 (left) .. 10000 (right)
 constexpr DISPID DISPID_MP_SHOWDISPLAY = 22;
 constexpr DISPID DISPID_MP_SHOWCONTROLS = 23;
 constexpr DISPID DISPID_MP_SHOWPOSITIONCONTROLS = 24;
@@ -86,7 +89,7 @@ constexpr DISPID DISPID_MP_ENABLECONTEXTMENU = 1021;
 constexpr DISPID DISPID_MP_CLICKTOPLAY = 1025;
 constexpr DISPID DISPID_MP_CURRENTPOSITION = 1027;
 constexpr DISPID DISPID_MP_RATE = 1028;
-constexpr DISPID DISPID_MP_PLAYCOUNT = 1030;           // 0 plays again and again
+constexpr DISPID DISPID_MP_PLAYCOUNT = 1030;  // 0 plays again and again
 constexpr DISPID DISPID_MP_DISPLAYSIZE = 1032;
 constexpr DISPID DISPID_MP_SELECTIONSTART = 1033;
 constexpr DISPID DISPID_MP_SELECTIONEND = 1034;
@@ -113,7 +116,7 @@ constexpr DISPID DISPID_MP_SAMISTYLE = 1097;
 constexpr DISPID DISPID_MP_SAMILANG = 1098;
 constexpr DISPID DISPID_MP_SAMIFILENAME = 1099;
 constexpr DISPID DISPID_MP_VIDEOBORDERWIDTH = 1101;
-constexpr DISPID DISPID_MP_VIDEOBORDERCOLOR = 1102;   // OLE_COLOR
+constexpr DISPID DISPID_MP_VIDEOBORDERCOLOR = 1102;  // OLE_COLOR
 constexpr DISPID DISPID_MP_VIDEOBORDER3D = 1103;
 constexpr DISPID DISPID_MP_ERRORCODE = 1104;
 constexpr DISPID DISPID_MP_ERRORDESCRIPTION = 1105;
@@ -121,76 +124,76 @@ constexpr DISPID DISPID_MP_HASERROR = 1106;
 constexpr DISPID DISPID_MP_SHOWAUDIOCONTROLS = 1107;
 constexpr DISPID DISPID_MP_ENABLEFULLSCREENCONTROLS = 1108;
 constexpr DISPID DISPID_MP_WINDOWLESSVIDEO = 1112;
-constexpr DISPID DISPID_MP_AUTOSIZE = -500;           // the stock AutoSize
-constexpr DISPID DISPID_MP_ENABLED = -514;            // the stock Enabled
-constexpr DISPID DISPID_MP_READYSTATE = -525;         // the stock ReadyState
+constexpr DISPID DISPID_MP_AUTOSIZE = -500;    // the stock AutoSize
+constexpr DISPID DISPID_MP_ENABLED = -514;     // the stock Enabled
+constexpr DISPID DISPID_MP_READYSTATE = -525;  // the stock ReadyState
 // Methods.
 constexpr DISPID DISPID_MP_PLAY = 2001;
 constexpr DISPID DISPID_MP_STOP = 2002;
 constexpr DISPID DISPID_MP_PAUSE = 2003;
-constexpr DISPID DISPID_MP_OPEN = 2004;               // (BSTR file name)
+constexpr DISPID DISPID_MP_OPEN = 2004;  // (BSTR file name)
 constexpr DISPID DISPID_MP_CANCEL = 2005;
 
 // Dispatch ids of the events (DIID_MediaPlayerEvents), with their arguments in declaration order.
-constexpr DISPID DISPID_MPE_POSITIONCHANGE = 2;        // double oldPosition, double newPosition (seconds)
+constexpr DISPID DISPID_MPE_POSITIONCHANGE = 2;  // double oldPosition, double newPosition (seconds)
 constexpr DISPID DISPID_MPE_DISPLAYMODECHANGE = 51;
-constexpr DISPID DISPID_MPE_DVDNOTIFY = 1505;          // long code, long param1, long param2
-constexpr DISPID DISPID_MPE_SCRIPTCOMMAND = 3001;      // BSTR type, BSTR parameter
-constexpr DISPID DISPID_MPE_ENDOFSTREAM = 3002;        // long result, 0 when the clip played to its end
-constexpr DISPID DISPID_MPE_BUFFERING = 3003;          // VARIANT_BOOL start
-constexpr DISPID DISPID_MPE_DISCONNECT = 3004;         // long result
-constexpr DISPID DISPID_MPE_MARKERHIT = 3006;          // long marker
+constexpr DISPID DISPID_MPE_DVDNOTIFY = 1505;      // long code, long param1, long param2
+constexpr DISPID DISPID_MPE_SCRIPTCOMMAND = 3001;  // BSTR type, BSTR parameter
+constexpr DISPID DISPID_MPE_ENDOFSTREAM = 3002;    // long result, 0 when the clip played to its end
+constexpr DISPID DISPID_MPE_BUFFERING = 3003;      // VARIANT_BOOL start
+constexpr DISPID DISPID_MPE_DISCONNECT = 3004;     // long result
+constexpr DISPID DISPID_MPE_MARKERHIT = 3006;      // long marker
 constexpr DISPID DISPID_MPE_NEWSTREAM = 3008;
-constexpr DISPID DISPID_MPE_WARNING = 3009;            // long type, long parameter, BSTR description
+constexpr DISPID DISPID_MPE_WARNING = 3009;  // long type, long parameter, BSTR description
 constexpr DISPID DISPID_MPE_ERROR = 3010;
-constexpr DISPID DISPID_MPE_OPENSTATECHANGE = 3011;    // long oldState, long newState
-constexpr DISPID DISPID_MPE_PLAYSTATECHANGE = 3012;    // long oldState, long newState
-constexpr DISPID DISPID_MPE_READYSTATECHANGE = -609;   // long readyState
+constexpr DISPID DISPID_MPE_OPENSTATECHANGE = 3011;   // long oldState, long newState
+constexpr DISPID DISPID_MPE_PLAYSTATECHANGE = 3012;   // long oldState, long newState
+constexpr DISPID DISPID_MPE_READYSTATECHANGE = -609;  // long readyState
 
 using OLE_COLOR = DWORD;
 
 // Settings that are kept as given and read back; those marked (*) also change what the control
 // does. X(Name, dispatch id); strings are BSTRs, colours OLE_COLOR in a LONG.
-#define MEDIAPLAYER_SETTING_BOOLS(X)                                \
-  X(ShowControls, DISPID_MP_SHOWCONTROLS)                 /* (*) */ \
-  X(ShowDisplay, DISPID_MP_SHOWDISPLAY)                             \
-  X(ShowPositionControls, DISPID_MP_SHOWPOSITIONCONTROLS) /* (*) */ \
-  X(ShowTracker, DISPID_MP_SHOWTRACKER)                   /* (*) */ \
-  X(EnablePositionControls, DISPID_MP_ENABLEPOSITIONCONTROLS) /* (*) */ \
-  X(EnableTracker, DISPID_MP_ENABLETRACKER)               /* (*) */ \
-  X(SendKeyboardEvents, DISPID_MP_SENDKEYBOARDEVENTS)               \
-  X(SendMouseClickEvents, DISPID_MP_SENDMOUSECLICKEVENTS) /* (*) */ \
-  X(SendMouseMoveEvents, DISPID_MP_SENDMOUSEMOVEEVENTS)             \
-  X(InvokeURLs, DISPID_MP_INVOKEURLS)                               \
-  X(EnableContextMenu, DISPID_MP_ENABLECONTEXTMENU)                 \
-  X(ClickToPlay, DISPID_MP_CLICKTOPLAY)                   /* (*) */ \
-  X(AllowScan, DISPID_MP_ALLOWSCAN)                                 \
-  X(AllowChangeDisplaySize, DISPID_MP_ALLOWCHANGEDISPLAYSIZE) /* (*) */ \
-  X(AnimationAtStart, DISPID_MP_ANIMATIONATSTART)                   \
+#define MEDIAPLAYER_SETTING_BOOLS(X)                                          \
+  X(ShowControls, DISPID_MP_SHOWCONTROLS) /* (*) */                           \
+  X(ShowDisplay, DISPID_MP_SHOWDISPLAY)                                       \
+  X(ShowPositionControls, DISPID_MP_SHOWPOSITIONCONTROLS)     /* (*) */       \
+  X(ShowTracker, DISPID_MP_SHOWTRACKER)                       /* (*) */       \
+  X(EnablePositionControls, DISPID_MP_ENABLEPOSITIONCONTROLS) /* (*) */       \
+  X(EnableTracker, DISPID_MP_ENABLETRACKER)                   /* (*) */       \
+  X(SendKeyboardEvents, DISPID_MP_SENDKEYBOARDEVENTS)                         \
+  X(SendMouseClickEvents, DISPID_MP_SENDMOUSECLICKEVENTS) /* (*) */           \
+  X(SendMouseMoveEvents, DISPID_MP_SENDMOUSEMOVEEVENTS)                       \
+  X(InvokeURLs, DISPID_MP_INVOKEURLS)                                         \
+  X(EnableContextMenu, DISPID_MP_ENABLECONTEXTMENU)                           \
+  X(ClickToPlay, DISPID_MP_CLICKTOPLAY) /* (*) */                             \
+  X(AllowScan, DISPID_MP_ALLOWSCAN)                                           \
+  X(AllowChangeDisplaySize, DISPID_MP_ALLOWCHANGEDISPLAYSIZE) /* (*) */       \
+  X(AnimationAtStart, DISPID_MP_ANIMATIONATSTART)                             \
   X(SendOpenStateChangeEvents, DISPID_MP_SENDOPENSTATECHANGEEVENTS) /* (*) */ \
-  X(SendWarningEvents, DISPID_MP_SENDWARNINGEVENTS)       /* (*) */ \
-  X(SendErrorEvents, DISPID_MP_SENDERROREVENTS)           /* (*) */ \
+  X(SendWarningEvents, DISPID_MP_SENDWARNINGEVENTS)                 /* (*) */ \
+  X(SendErrorEvents, DISPID_MP_SENDERROREVENTS)                     /* (*) */ \
   X(SendPlayStateChangeEvents, DISPID_MP_SENDPLAYSTATECHANGEEVENTS) /* (*) */ \
-  X(ShowCaptioning, DISPID_MP_SHOWCAPTIONING)                       \
-  X(ShowStatusBar, DISPID_MP_SHOWSTATUSBAR)                         \
-  X(ShowGotoBar, DISPID_MP_SHOWGOTOBAR)                             \
-  X(VideoBorder3D, DISPID_MP_VIDEOBORDER3D)                         \
-  X(ShowAudioControls, DISPID_MP_SHOWAUDIOCONTROLS)                 \
-  X(EnableFullScreenControls, DISPID_MP_ENABLEFULLSCREENCONTROLS)   \
-  X(WindowlessVideo, DISPID_MP_WINDOWLESSVIDEO)                     \
-  X(Enabled, DISPID_MP_ENABLED)                           /* (*) */
-#define MEDIAPLAYER_SETTING_LONGS(X)                      \
-  X(CursorType, DISPID_MP_CURSORTYPE)                     \
-  X(Language, DISPID_MP_LANGUAGE)                         \
-  X(AudioStream, DISPID_MP_AUDIOSTREAM)                   \
-  X(VideoBorderWidth, DISPID_MP_VIDEOBORDERWIDTH)         \
+  X(ShowCaptioning, DISPID_MP_SHOWCAPTIONING)                                 \
+  X(ShowStatusBar, DISPID_MP_SHOWSTATUSBAR)                                   \
+  X(ShowGotoBar, DISPID_MP_SHOWGOTOBAR)                                       \
+  X(VideoBorder3D, DISPID_MP_VIDEOBORDER3D)                                   \
+  X(ShowAudioControls, DISPID_MP_SHOWAUDIOCONTROLS)                           \
+  X(EnableFullScreenControls, DISPID_MP_ENABLEFULLSCREENCONTROLS)             \
+  X(WindowlessVideo, DISPID_MP_WINDOWLESSVIDEO)                               \
+  X(Enabled, DISPID_MP_ENABLED) /* (*) */
+#define MEDIAPLAYER_SETTING_LONGS(X)              \
+  X(CursorType, DISPID_MP_CURSORTYPE)             \
+  X(Language, DISPID_MP_LANGUAGE)                 \
+  X(AudioStream, DISPID_MP_AUDIOSTREAM)           \
+  X(VideoBorderWidth, DISPID_MP_VIDEOBORDERWIDTH) \
   X(VideoBorderColor, DISPID_MP_VIDEOBORDERCOLOR)
-#define MEDIAPLAYER_SETTING_STRINGS(X)                    \
-  X(BaseURL, DISPID_MP_BASEURL)                           \
-  X(DefaultFrame, DISPID_MP_DEFAULTFRAME)                 \
-  X(CaptioningID, DISPID_MP_CAPTIONINGID)                 \
-  X(SAMIStyle, DISPID_MP_SAMISTYLE)                       \
-  X(SAMILang, DISPID_MP_SAMILANG)                         \
+#define MEDIAPLAYER_SETTING_STRINGS(X)    \
+  X(BaseURL, DISPID_MP_BASEURL)           \
+  X(DefaultFrame, DISPID_MP_DEFAULTFRAME) \
+  X(CaptioningID, DISPID_MP_CAPTIONINGID) \
+  X(SAMIStyle, DISPID_MP_SAMISTYLE)       \
+  X(SAMILang, DISPID_MP_SAMILANG)         \
   X(SAMIFileName, DISPID_MP_SAMIFILENAME)
 
 // Every member can fail with an HRESULT; out-parameters are cleared on failure. Strings handed
@@ -249,7 +252,7 @@ struct IMediaPlayer : IDispatch {
   virtual HRESULT STDMETHODCALLTYPE Open(BSTR name) = 0;
   virtual HRESULT STDMETHODCALLTYPE Cancel() = 0;  // abandons an Open still in progress
   // The settings the control keeps and obeys or keeps only, in the order of the lists below.
-#define MEDIAPLAYER_DECLARE_PROPERTY(Name, id, Type)                     \
+#define MEDIAPLAYER_DECLARE_PROPERTY(Name, id, Type)             \
   virtual HRESULT STDMETHODCALLTYPE get_##Name(Type* value) = 0; \
   virtual HRESULT STDMETHODCALLTYPE put_##Name(Type value) = 0;
 #define MEDIAPLAYER_DECLARE_BOOL(Name, id) MEDIAPLAYER_DECLARE_PROPERTY(Name, id, VARIANT_BOOL)

@@ -34,8 +34,8 @@ HRESULT MediaSession::Build(const std::u16string& file, std::unique_ptr<MediaSes
   out.reset();
   if (HRESULT hr = CheckFile(file); FAILED(hr)) return hr;
   std::unique_ptr<MediaSession> session(new MediaSession);
-  HRESULT hr = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
-                                session->graph_.PutVoid());
+  HRESULT hr =
+      CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, session->graph_.PutVoid());
   if (FAILED(hr)) return hr;
   session->control_ = session->graph_.As<IMediaControl>(&hr);
   if (!session->control_) return hr;
@@ -66,7 +66,8 @@ HRESULT MediaSession::Build(const std::u16string& file, std::unique_ptr<MediaSes
     }
   }
   LONGLONG duration = 0;
-  if (SUCCEEDED(session->seeking_->GetDuration(&duration)) && duration > 0) session->duration_ = duration / kUnitsPerSecond;
+  if (SUCCEEDED(session->seeking_->GetDuration(&duration)) && duration > 0)
+    session->duration_ = duration / kUnitsPerSecond;
   DWORD capabilities = 0;
   if (SUCCEEDED(session->seeking_->GetCapabilities(&capabilities)))
     session->canSeek_ = (capabilities & AM_SEEKING_CanSeekAbsolute) != 0;
@@ -108,7 +109,8 @@ HRESULT MediaSession::Stop() {
   LONGLONG position = 0;
   const bool known = SUCCEEDED(seeking_->GetCurrentPosition(&position));
   HRESULT hr = control_->Stop();
-  if (SUCCEEDED(hr) && known) seeking_->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+  if (SUCCEEDED(hr) && known)
+    seeking_->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
   return hr;
 }
 

@@ -25,8 +25,8 @@ class MediaSession {
   MediaSession(const MediaSession&) = delete;
   MediaSession& operator=(const MediaSession&) = delete;
 
-  double Duration() const { return duration_; }        // seconds
-  double FrameRate() const { return frameRate_; }      // frames per second, 0 without video
+  double Duration() const { return duration_; }    // seconds
+  double FrameRate() const { return frameRate_; }  // frames per second, 0 without video
   bool HasVideo() const { return static_cast<bool>(videoWindow_); }
   LONG VideoWidth() const { return videoWidth_; }
   LONG VideoHeight() const { return videoHeight_; }
@@ -59,9 +59,9 @@ class MediaSession {
   ComPtr<IMediaControl> control_;
   ComPtr<IMediaSeeking> seeking_;
   ComPtr<IMediaEventEx> events_;
-  ComPtr<IBasicAudio> audio_;        // null without an audio stream
-  ComPtr<IBasicVideo> video_;        // null without a video stream
-  ComPtr<IVideoWindow> videoWindow_; // null without a video stream
+  ComPtr<IBasicAudio> audio_;         // null without an audio stream
+  ComPtr<IBasicVideo> video_;         // null without a video stream
+  ComPtr<IVideoWindow> videoWindow_;  // null without a video stream
   double duration_ = 0;
   double frameRate_ = 0;
   LONG videoWidth_ = 0;

@@ -22,10 +22,8 @@ HRESULT MediaPlayerControl::Create(IUnknown* outer, REFIID riid, void** object) 
 }
 
 MediaPlayerControl::MediaPlayerControl()
-    : points_(*Identity()),
-      events_(points_.Add(DIID_MediaPlayerEvents)),
-      propertyNotify_(points_.Add(IID_IPropertyNotifySink)),
-      extent_(kDefaultExtent),
+    : points_(*Identity()), events_(points_.Add(DIID_MediaPlayerEvents)),
+      propertyNotify_(points_.Add(IID_IPropertyNotifySink)), extent_(kDefaultExtent),
       messages_(std::make_unique<MessageWindow>(
           [this](UINT message, WPARAM wParam, LPARAM lParam) { OnMessage(message, wParam, lParam); })),
       startTimer_(std::make_unique<QTimer>()) {
@@ -104,7 +102,8 @@ void MediaPlayerControl::SetOpenState(LONG state) {
   const LONG old = openState_;
   if (old == state) return;
   openState_ = state;
-  if (settings_.Bool(DISPID_MP_SENDOPENSTATECHANGEEVENTS)) Fire(DISPID_MPE_OPENSTATECHANGE, {LongValue(old), LongValue(state)});
+  if (settings_.Bool(DISPID_MP_SENDOPENSTATECHANGEEVENTS))
+    Fire(DISPID_MPE_OPENSTATECHANGE, {LongValue(old), LongValue(state)});
 }
 
 void MediaPlayerControl::SetPlayState(LONG state) {
@@ -112,7 +111,8 @@ void MediaPlayerControl::SetPlayState(LONG state) {
   if (old == state) return;
   playState_ = state;
   if (window_) window_->Bar().ShowState(state, session_ ? session_->Duration() : 0, session_ && session_->CanSeek());
-  if (settings_.Bool(DISPID_MP_SENDPLAYSTATECHANGEEVENTS)) Fire(DISPID_MPE_PLAYSTATECHANGE, {LongValue(old), LongValue(state)});
+  if (settings_.Bool(DISPID_MP_SENDPLAYSTATECHANGEEVENTS))
+    Fire(DISPID_MPE_PLAYSTATECHANGE, {LongValue(old), LongValue(state)});
 }
 
 void MediaPlayerControl::SetReadyState(LONG state) {

@@ -97,8 +97,8 @@ class MediaPlayerControl final : public IMediaPlayer,
   HRESULT STDMETHODCALLTYPE Pause() override;
   HRESULT STDMETHODCALLTYPE Open(BSTR name) override;
   HRESULT STDMETHODCALLTYPE Cancel() override;
-#define MEDIAPLAYER_OVERRIDE_PROPERTY(Name, id, Type)              \
-  HRESULT STDMETHODCALLTYPE get_##Name(Type* value) override;      \
+#define MEDIAPLAYER_OVERRIDE_PROPERTY(Name, id, Type)         \
+  HRESULT STDMETHODCALLTYPE get_##Name(Type* value) override; \
   HRESULT STDMETHODCALLTYPE put_##Name(Type value) override;
 #define MEDIAPLAYER_OVERRIDE_BOOL(Name, id) MEDIAPLAYER_OVERRIDE_PROPERTY(Name, id, VARIANT_BOOL)
 #define MEDIAPLAYER_OVERRIDE_LONG(Name, id) MEDIAPLAYER_OVERRIDE_PROPERTY(Name, id, LONG)

@@ -18,25 +18,31 @@ struct Default {
 const std::vector<Default>& Defaults() {
   static const std::vector<Default> defaults = [] {
     std::vector<Default> list{
-        {{DISPID_MP_AUTOSTART, VT_BOOL}, 1},       {{DISPID_MP_AUTOREWIND, VT_BOOL}, 1},
-        {{DISPID_MP_PLAYCOUNT, VT_I4}, 1},         {{DISPID_MP_RATE, VT_R8}, 1.0},
-        {{DISPID_MP_VOLUME, VT_I4}, -600},         {{DISPID_MP_BALANCE, VT_I4}, 0},
-        {{DISPID_MP_MUTE, VT_BOOL}, 0},            {{DISPID_MP_DISPLAYMODE, VT_I4}, mpTime},
-        {{DISPID_MP_DISPLAYSIZE, VT_I4}, mpDefaultSize}, {{DISPID_MP_AUTOSIZE, VT_BOOL}, 1},
+        {{DISPID_MP_AUTOSTART, VT_BOOL}, 1},
+        {{DISPID_MP_AUTOREWIND, VT_BOOL}, 1},
+        {{DISPID_MP_PLAYCOUNT, VT_I4}, 1},
+        {{DISPID_MP_RATE, VT_R8}, 1.0},
+        {{DISPID_MP_VOLUME, VT_I4}, -600},
+        {{DISPID_MP_BALANCE, VT_I4}, 0},
+        {{DISPID_MP_MUTE, VT_BOOL}, 0},
+        {{DISPID_MP_DISPLAYMODE, VT_I4}, mpTime},
+        {{DISPID_MP_DISPLAYSIZE, VT_I4}, mpDefaultSize},
+        {{DISPID_MP_AUTOSIZE, VT_BOOL}, 1},
     };
     // Settings whose default is off; every other boolean starts on.
-    const DISPID offByDefault[] = {DISPID_MP_SHOWDISPLAY,         DISPID_MP_SENDKEYBOARDEVENTS,
-                                   DISPID_MP_SENDMOUSECLICKEVENTS, DISPID_MP_SENDMOUSEMOVEEVENTS,
-                                   DISPID_MP_SHOWCAPTIONING,       DISPID_MP_SHOWSTATUSBAR,
-                                   DISPID_MP_SHOWGOTOBAR,          DISPID_MP_VIDEOBORDER3D,
-                                   DISPID_MP_ENABLEFULLSCREENCONTROLS, DISPID_MP_WINDOWLESSVIDEO};
+    const DISPID offByDefault[] = {
+        DISPID_MP_SHOWDISPLAY,         DISPID_MP_SENDKEYBOARDEVENTS, DISPID_MP_SENDMOUSECLICKEVENTS,
+        DISPID_MP_SENDMOUSEMOVEEVENTS, DISPID_MP_SHOWCAPTIONING,     DISPID_MP_SHOWSTATUSBAR,
+        DISPID_MP_SHOWGOTOBAR,         DISPID_MP_VIDEOBORDER3D,      DISPID_MP_ENABLEFULLSCREENCONTROLS,
+        DISPID_MP_WINDOWLESSVIDEO};
     auto isOff = [&](DISPID id) {
       for (DISPID off : offByDefault)
         if (off == id) return true;
       return false;
     };
 #define MEDIAPLAYER_BOOL_DEFAULT(Name, id) list.push_back({{id, VT_BOOL}, isOff(id) ? 0.0 : 1.0});
-#define MEDIAPLAYER_LONG_DEFAULT(Name, id) list.push_back({{id, VT_I4}, (id) == DISPID_MP_LANGUAGE || (id) == DISPID_MP_AUDIOSTREAM ? -1.0 : 0.0});
+#define MEDIAPLAYER_LONG_DEFAULT(Name, id) \
+  list.push_back({{id, VT_I4}, (id) == DISPID_MP_LANGUAGE || (id) == DISPID_MP_AUDIOSTREAM ? -1.0 : 0.0});
 #define MEDIAPLAYER_STRING_DEFAULT(Name, id) list.push_back({{id, VT_BSTR}, 0});
     MEDIAPLAYER_SETTING_BOOLS(MEDIAPLAYER_BOOL_DEFAULT)
     MEDIAPLAYER_SETTING_LONGS(MEDIAPLAYER_LONG_DEFAULT)
@@ -112,21 +118,16 @@ const SettingInfo* PlayerSettings::Find(DISPID id) {
 
 HRESULT PlayerSettings::Validate(DISPID id, const VARIANT& value) {
   switch (id) {
-    case DISPID_MP_VOLUME:
-      return value.lVal >= -10000 && value.lVal <= 0 ? S_OK : E_INVALIDARG;
-    case DISPID_MP_BALANCE:
-      return value.lVal >= -10000 && value.lVal <= 10000 ? S_OK : E_INVALIDARG;
+    case DISPID_MP_VOLUME: return value.lVal >= -10000 && value.lVal <= 0 ? S_OK : E_INVALIDARG;
+    case DISPID_MP_BALANCE: return value.lVal >= -10000 && value.lVal <= 10000 ? S_OK : E_INVALIDARG;
     case DISPID_MP_PLAYCOUNT:
-    case DISPID_MP_VIDEOBORDERWIDTH:
-      return value.lVal >= 0 ? S_OK : E_INVALIDARG;
-    case DISPID_MP_DISPLAYMODE:
-      return value.lVal == mpTime || value.lVal == mpFrames ? S_OK : E_INVALIDARG;
+    case DISPID_MP_VIDEOBORDERWIDTH: return value.lVal >= 0 ? S_OK : E_INVALIDARG;
+    case DISPID_MP_DISPLAYMODE: return value.lVal == mpTime || value.lVal == mpFrames ? S_OK : E_INVALIDARG;
     case DISPID_MP_DISPLAYSIZE:
       return value.lVal >= mpDefaultSize && value.lVal <= mpOneHalfScreen ? S_OK : E_INVALIDARG;
     case DISPID_MP_RATE:
       return std::isfinite(value.dblVal) && value.dblVal > 0 && value.dblVal <= 16 ? S_OK : E_INVALIDARG;
-    default:
-      return S_OK;
+    default: return S_OK;
   }
 }
 
@@ -255,8 +256,7 @@ HRESULT PlayerSettings::Load(IStream& stream) {
         if (length && FAILED(hr = ReadBytes(stream, value->bstrVal, length * sizeof(OLECHAR)))) return hr;
         break;
       }
-      default:
-        return E_INVALIDARG;  // a record whose length is unknown: nothing after it can be read
+      default: return E_INVALIDARG;  // a record whose length is unknown: nothing after it can be read
     }
     const SettingInfo* info = Find(id);
     if (!info) continue;  // a setting of another version

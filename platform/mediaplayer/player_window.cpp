@@ -136,8 +136,8 @@ void PlayerWindow::PlaceVideo(const RECT& area) {
     video_->put_Visible(OATRUE);
     return;
   }
-  const RECT rect = VideoRectangle(display_.displaySize, native_,
-                                   {area.right - area.left, area.bottom - area.top}, screen);
+  const RECT rect =
+      VideoRectangle(display_.displaySize, native_, {area.right - area.left, area.bottom - area.top}, screen);
   const LONG width = rect.right - rect.left;
   const LONG height = rect.bottom - rect.top;
   if (width <= 0 || height <= 0) {
@@ -153,17 +153,14 @@ LRESULT CALLBACK PlayerWindow::Procedure(HWND window, UINT message, WPARAM wPara
   PlayerWindow* self = found == Windows().end() ? nullptr : found->second;
   if (self) {
     switch (message) {
-      case WM_SIZE:
-        self->Layout();
-        break;
+      case WM_SIZE: self->Layout(); break;
       case WM_LBUTTONUP:
         if (self->actions_.click) self->actions_.click();
         return 0;
       case WM_LBUTTONDBLCLK:
         if (self->actions_.doubleClick) self->actions_.doubleClick();
         return 0;
-      default:
-        break;
+      default: break;
     }
   }
   return DefWindowProcA(window, message, wParam, lParam);

@@ -15,7 +15,7 @@ class PlayerWindow {
  public:
   struct Actions {
     ControlBar::Actions bar;
-    std::function<void()> click;        // a left click on the video or the empty area
+    std::function<void()> click;  // a left click on the video or the empty area
     std::function<void()> doubleClick;
   };
   struct Display {

@@ -57,12 +57,13 @@ HRESULT Reduce(const VARIANT& v, Scalar& out) {
       out.kind = Scalar::kText;
       out.text = com::BstrToUtf8(byRef ? *v.pbstrVal : v.bstrVal);
       return S_OK;
-    default:
-      break;
+    default: break;
   }
   out.kind = Scalar::kNumber;
   switch (type) {
-    case VT_I1: out.number = byRef ? *static_cast<const signed char*>(v.byref) : static_cast<signed char>(v.cVal); break;
+    case VT_I1:
+      out.number = byRef ? *static_cast<const signed char*>(v.byref) : static_cast<signed char>(v.cVal);
+      break;
     case VT_UI1: out.number = byRef ? *v.pbVal : v.bVal; break;
     case VT_I2: out.number = byRef ? *v.piVal : v.iVal; break;
     case VT_UI2: out.number = byRef ? *static_cast<const USHORT*>(v.byref) : v.uiVal; break;
@@ -75,7 +76,9 @@ HRESULT Reduce(const VARIANT& v, Scalar& out) {
     case VT_R4: out.number = byRef ? *v.pfltVal : v.fltVal; break;
     case VT_R8:
     case VT_DATE: out.number = byRef ? *v.pdblVal : v.dblVal; break;
-    case VT_CY: out.number = static_cast<double>((byRef ? *static_cast<const CY*>(v.byref) : v.cyVal).int64) / 10000.0; break;
+    case VT_CY:
+      out.number = static_cast<double>((byRef ? *static_cast<const CY*>(v.byref) : v.cyVal).int64) / 10000.0;
+      break;
     default: return DISP_E_TYPEMISMATCH;
   }
   return S_OK;
@@ -140,8 +143,7 @@ HRESULT CoerceVariant(const VARIANT& source, VARTYPE type, VARIANT& target) {
       target.lVal = static_cast<LONG>(rounded);
       return S_OK;
     }
-    default:
-      return DISP_E_BADVARTYPE;
+    default: return DISP_E_BADVARTYPE;
   }
 }
 

@@ -59,7 +59,7 @@ class ControlEvents {
     wakeUp = ends[1];
     thread_ = std::thread([this] { Listen(); });
     for (const int signal : kSignals) {
-      struct sigaction action{};
+      struct sigaction action {};
       action.sa_handler = OnSignal;
       action.sa_flags = SA_RESTART;
       sigaction(signal, &action, nullptr);

@@ -80,7 +80,8 @@ void WINAPI DragAcceptFiles(HWND window, BOOL accept) {
   QWidget* widget = win32::WidgetFromHandle(window);
   if (widget == nullptr) return;
   const DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE));
-  SetWindowLongA(window, GWL_EXSTYLE, static_cast<LONG>(accept ? style | WS_EX_ACCEPTFILES : style & ~WS_EX_ACCEPTFILES));
+  SetWindowLongA(window, GWL_EXSTYLE,
+                 static_cast<LONG>(accept ? style | WS_EX_ACCEPTFILES : style & ~WS_EX_ACCEPTFILES));
   static FileDropFilter* filter = new FileDropFilter;  // lives as long as the process, like the window table
   widget->removeEventFilter(filter);
   if (accept) widget->installEventFilter(filter);

@@ -27,7 +27,7 @@ void SetPathError(int err, const char* path) {
     std::string folder(path);
     const std::size_t slash = folder.find_last_of("/\\");
     folder = slash == std::string::npos ? "." : folder.substr(0, slash == 0 ? 1 : slash);
-    struct stat st{};
+    struct stat st {};
     if (stat(folder.c_str(), &st) != 0) {
       SetLastError(ERROR_PATH_NOT_FOUND);
       return;
@@ -57,7 +57,7 @@ bool CopyToNewName(const char* source, const char* target) {
     win32::SetLastErrorFromErrno(errno);
     return false;
   }
-  struct stat st{};
+  struct stat st {};
   fstat(in, &st);
   std::string temporary = std::string(target) + ".moving-XXXXXX";
   const int out = mkostemp(temporary.data(), O_CLOEXEC);
@@ -101,8 +101,8 @@ bool CopyToNewName(const char* source, const char* target) {
 
 }  // namespace
 
-HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD, LPSECURITY_ATTRIBUTES,
-                          DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE) {
+HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD, LPSECURITY_ATTRIBUTES, DWORD creationDisposition,
+                          DWORD flagsAndAttributes, HANDLE) {
   if (fileName == nullptr || *fileName == '\0') {
     SetLastError(ERROR_PATH_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
@@ -117,9 +117,7 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD, LPSECURIT
     case OPEN_EXISTING: break;
     case OPEN_ALWAYS: flags |= O_CREAT; break;
     case TRUNCATE_EXISTING: flags |= O_TRUNC; break;
-    default:
-      SetLastError(ERROR_INVALID_PARAMETER);
-      return INVALID_HANDLE_VALUE;
+    default: SetLastError(ERROR_INVALID_PARAMETER); return INVALID_HANDLE_VALUE;
   }
   mode_t mode = EndsWithExe(fileName) ? 0777 : 0666;
   if (flagsAndAttributes & FILE_ATTRIBUTE_READONLY) mode &= 0555;
@@ -132,7 +130,7 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD, LPSECURIT
     }
     return INVALID_HANDLE_VALUE;
   }
-  struct stat st{};
+  struct stat st {};
   if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     close(fd);
     SetLastError(ERROR_ACCESS_DENIED);  // a folder is not a file
@@ -202,7 +200,7 @@ BOOL WINAPI FlushFileBuffers(HANDLE file) {
 
 DWORD WINAPI GetFileSize(HANDLE file, LPDWORD fileSizeHigh) {
   const int fd = DescriptorOf(file);
-  struct stat st{};
+  struct stat st {};
   if (fd < 0 || fstat(fd, &st) != 0) {
     if (fd >= 0) win32::SetLastErrorFromErrno(errno);
     return INVALID_FILE_SIZE;
@@ -230,7 +228,7 @@ DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWOR
 }
 
 BOOL WINAPI DeleteFileA(LPCSTR fileName) {
-  struct stat st{};
+  struct stat st {};
   if (fileName == nullptr || lstat(fileName, &st) != 0) {
     SetPathError(fileName ? errno : ENOENT, fileName ? fileName : "");
     return FALSE;
@@ -247,7 +245,7 @@ BOOL WINAPI DeleteFileA(LPCSTR fileName) {
 }
 
 DWORD WINAPI GetFileAttributesA(LPCSTR fileName) {
-  struct stat st{};
+  struct stat st {};
   if (fileName == nullptr || *fileName == '\0' || stat(fileName, &st) != 0) {
     SetPathError(fileName && *fileName ? errno : ENOENT, fileName ? fileName : "");
     return INVALID_FILE_ATTRIBUTES;
@@ -279,7 +277,7 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR pathName) {
 }
 
 BOOL WINAPI MoveFileA(LPCSTR existingFileName, LPCSTR newFileName) {
-  struct stat st{};
+  struct stat st {};
   if (existingFileName == nullptr || newFileName == nullptr || lstat(existingFileName, &st) != 0) {
     SetPathError(existingFileName ? errno : ENOENT, existingFileName ? existingFileName : "");
     return FALSE;
@@ -295,7 +293,7 @@ BOOL WINAPI MoveFileA(LPCSTR existingFileName, LPCSTR newFileName) {
     err = errno;
   }
   if (err == EXDEV && !S_ISDIR(st.st_mode)) {
-    struct stat existing{};
+    struct stat existing {};
     if (lstat(newFileName, &existing) == 0) {
       SetLastError(ERROR_ALREADY_EXISTS);
       return FALSE;

@@ -58,9 +58,9 @@ bool Matches(const char* pattern, const char* name) {
 WIN32_FIND_DATAA Describe(const std::string& folder, const char* name) {
   WIN32_FIND_DATAA data{};
   std::strncpy(data.cFileName, name, sizeof data.cFileName - 1);
-  struct stat st{};
+  struct stat st {};
   if (lstat((folder + name).c_str(), &st) == 0) {
-    data.dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY
+    data.dwFileAttributes = S_ISDIR(st.st_mode)   ? FILE_ATTRIBUTE_DIRECTORY
                             : S_ISREG(st.st_mode) ? FILE_ATTRIBUTE_NORMAL
                                                   : FILE_ATTRIBUTE_DEVICE;
     const auto size = static_cast<unsigned long long>(st.st_size);

@@ -17,7 +17,7 @@ struct ProcessState {
   pid_t pid = -1;
   bool foreign = false;
   bool reaped = false;
-  DWORD exitCode = 259;  // STILL_ACTIVE until reaped
+  DWORD exitCode = 259;     // STILL_ACTIVE until reaped
   bool terminated = false;  // TerminateProcess killed it; its code replaces the signal's
   DWORD terminateCode = 0;
 };
@@ -26,7 +26,7 @@ enum class HandleKind { File, PipeRead, PipeWrite, Process, Thread, Find };
 
 struct HandleObject {
   HandleKind kind = HandleKind::File;
-  int fd = -1;  // File, PipeRead, PipeWrite
+  int fd = -1;                            // File, PipeRead, PipeWrite
   std::shared_ptr<ProcessState> process;  // Process, Thread
 };
 

@@ -76,8 +76,8 @@ constexpr DWORD SYNCHRONIZE = 0x00100000;
 HANDLE WINAPI OpenProcess(DWORD desiredAccess, BOOL inheritHandle, DWORD processId);
 // Waits for a process handle to be signalled (the process has ended).
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds);
-BOOL WINAPI PeekNamedPipe(HANDLE pipe, LPVOID buffer, DWORD bufferSize, LPDWORD bytesRead,
-                          LPDWORD totalBytesAvailable, LPDWORD bytesLeftThisMessage);
+BOOL WINAPI PeekNamedPipe(HANDLE pipe, LPVOID buffer, DWORD bufferSize, LPDWORD bytesRead, LPDWORD totalBytesAvailable,
+                          LPDWORD bytesLeftThisMessage);
 void WINAPI Sleep(DWORD milliseconds);
 DWORD WINAPI GetCurrentProcessId();
 

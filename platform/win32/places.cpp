@@ -54,7 +54,7 @@ std::string ConfiguredFolder(const char* variable, const char* xdgVariable, cons
 // A folder that only this user can reach: created if missing, refused if it is anything else.
 bool IsPrivateFolder(const std::string& path) {
   mkdir(path.c_str(), 0700);
-  struct stat st{};
+  struct stat st {};
   return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() && (st.st_mode & 077) == 0;
 }
 

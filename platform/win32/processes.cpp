@@ -49,7 +49,7 @@ struct SpawnAttributes {
 };
 
 bool IsExistingFile(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -159,11 +159,10 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY
   }
 
   pid_t pid = -1;
-  const int error = program.find('/') == std::string::npos
-                        ? posix_spawnp(&pid, program.c_str(), &actions.actions, &attributes.attributes, argv.data(),
-                                       childEnvironment)
-                        : posix_spawn(&pid, program.c_str(), &actions.actions, &attributes.attributes, argv.data(),
-                                      childEnvironment);
+  const int error =
+      program.find('/') == std::string::npos
+          ? posix_spawnp(&pid, program.c_str(), &actions.actions, &attributes.attributes, argv.data(), childEnvironment)
+          : posix_spawn(&pid, program.c_str(), &actions.actions, &attributes.attributes, argv.data(), childEnvironment);
   if (error != 0) {
     win32::SetLastErrorFromErrno(error);
     return FALSE;
@@ -243,8 +242,8 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   }
 }
 
-BOOL WINAPI PeekNamedPipe(HANDLE pipe, LPVOID buffer, DWORD bufferSize, LPDWORD bytesRead,
-                          LPDWORD totalBytesAvailable, LPDWORD bytesLeftThisMessage) {
+BOOL WINAPI PeekNamedPipe(HANDLE pipe, LPVOID buffer, DWORD bufferSize, LPDWORD bytesRead, LPDWORD totalBytesAvailable,
+                          LPDWORD bytesLeftThisMessage) {
   std::optional<HandleObject> object = LookupHandle(pipe);
   if (!object || (object->kind != HandleKind::PipeRead && object->kind != HandleKind::PipeWrite)) {
     SetLastError(ERROR_INVALID_HANDLE);

@@ -154,7 +154,7 @@ bool Store(const char* fileName, const IniFile& ini) {
   std::string temporary = path + ".XXXXXX";
   const int fd = mkostemp(temporary.data(), O_CLOEXEC);
   if (fd >= 0) {
-    struct stat st{};
+    struct stat st {};
     mode_t mode = 0666;
     if (stat(path.c_str(), &st) == 0) {
       mode = st.st_mode & 07777;
@@ -281,7 +281,8 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR va
 
   if (keyName == nullptr) {
     if (!range) return TRUE;
-    ini.lines.erase(ini.lines.begin() + static_cast<long>(range->first), ini.lines.begin() + static_cast<long>(range->second));
+    ini.lines.erase(ini.lines.begin() + static_cast<long>(range->first),
+                    ini.lines.begin() + static_cast<long>(range->second));
     return Store(fileName, ini) ? TRUE : FALSE;
   }
   std::optional<std::size_t> keyLine;

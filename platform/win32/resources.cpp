@@ -65,7 +65,8 @@ HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
   const bool byId = ParseIntegerName(name, id);
   std::lock_guard lock(RegistryMutex());
   for (const win32::ModuleResource& entry : Registry()) {
-    const bool match = byId ? (entry.name == nullptr && entry.id == id) : (entry.name && SameNameIgnoringCase(entry.name, name));
+    const bool match =
+        byId ? (entry.name == nullptr && entry.id == id) : (entry.name && SameNameIgnoringCase(entry.name, name));
     if (match) return reinterpret_cast<HRSRC>(const_cast<win32::ModuleResource*>(&entry));
   }
   SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);

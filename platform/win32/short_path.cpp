@@ -80,7 +80,7 @@ DWORD WINAPI GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size) {
     return 0;
   }
   const std::string path(longPath);
-  struct stat st{};
+  struct stat st {};
   if (path.empty() || stat(path.c_str(), &st) != 0) {
     win32::SetLastErrorFromErrno(path.empty() ? ENOENT : errno);
     return 0;

@@ -54,16 +54,14 @@ WPARAM MouseKeyFlags(const QMouseEvent* e) {
 }
 
 UINT MouseMessage(QEvent::Type type, Qt::MouseButton button) {
-  const int base = button == Qt::RightButton ? WM_RBUTTONDOWN : button == Qt::MiddleButton ? WM_MBUTTONDOWN : WM_LBUTTONDOWN;
+  const int base = button == Qt::RightButton    ? WM_RBUTTONDOWN
+                   : button == Qt::MiddleButton ? WM_MBUTTONDOWN
+                                                : WM_LBUTTONDOWN;
   switch (type) {
-    case QEvent::MouseButtonPress:
-      return base;
-    case QEvent::MouseButtonRelease:
-      return base + 1;
-    case QEvent::MouseButtonDblClick:
-      return base + 2;
-    default:
-      return WM_MOUSEMOVE;
+    case QEvent::MouseButtonPress: return base;
+    case QEvent::MouseButtonRelease: return base + 1;
+    case QEvent::MouseButtonDblClick: return base + 2;
+    default: return WM_MOUSEMOVE;
   }
 }
 
@@ -84,7 +82,9 @@ class EventBridge final : public QObject {
     switch (event->type()) {
       case QEvent::Resize: {
         const QSize size = static_cast<QResizeEvent*>(event)->size();
-        const WPARAM kind = widget->isMinimized() ? SIZE_MINIMIZED : widget->isMaximized() ? SIZE_MAXIMIZED : SIZE_RESTORED;
+        const WPARAM kind = widget->isMinimized()   ? SIZE_MINIMIZED
+                            : widget->isMaximized() ? SIZE_MAXIMIZED
+                                                    : SIZE_RESTORED;
         DeliverEvent(window, WM_SIZE, kind, MAKELPARAM(size.width(), size.height()));
         return false;
       }
@@ -93,23 +93,12 @@ class EventBridge final : public QObject {
         DeliverEvent(window, WM_MOVE, 0, MAKELPARAM(pos.x(), pos.y()));
         return false;
       }
-      case QEvent::Show:
-        DeliverEvent(window, WM_SHOWWINDOW, TRUE, 0);
-        return false;
-      case QEvent::Hide:
-        DeliverEvent(window, WM_SHOWWINDOW, FALSE, 0);
-        return false;
-      case QEvent::FocusIn:
-        DeliverEvent(window, WM_SETFOCUS, 0, 0);
-        return false;
-      case QEvent::FocusOut:
-        DeliverEvent(window, WM_KILLFOCUS, 0, 0);
-        return false;
-      case QEvent::EnabledChange:
-        DeliverEvent(window, WM_ENABLE, widget->isEnabled() ? TRUE : FALSE, 0);
-        return false;
-      case QEvent::Paint:
-        return !DeliverEvent(window, WM_PAINT, 0, 0);
+      case QEvent::Show: DeliverEvent(window, WM_SHOWWINDOW, TRUE, 0); return false;
+      case QEvent::Hide: DeliverEvent(window, WM_SHOWWINDOW, FALSE, 0); return false;
+      case QEvent::FocusIn: DeliverEvent(window, WM_SETFOCUS, 0, 0); return false;
+      case QEvent::FocusOut: DeliverEvent(window, WM_KILLFOCUS, 0, 0); return false;
+      case QEvent::EnabledChange: DeliverEvent(window, WM_ENABLE, widget->isEnabled() ? TRUE : FALSE, 0); return false;
+      case QEvent::Paint: return !DeliverEvent(window, WM_PAINT, 0, 0);
       case QEvent::Close:
         if (DeliverEvent(window, WM_CLOSE, 0, 0)) return false;
         event->ignore();
@@ -123,7 +112,8 @@ class EventBridge final : public QObject {
         bool passOn = DeliverEvent(window, message, VirtualKeyFromQtKey(key->key()), KeyData(key, release));
         if (!release && passOn) {
           const QByteArray text = key->text().toLocal8Bit();
-          for (char c : text) passOn = DeliverEvent(window, WM_CHAR, static_cast<unsigned char>(c), KeyData(key, false)) && passOn;
+          for (char c : text)
+            passOn = DeliverEvent(window, WM_CHAR, static_cast<unsigned char>(c), KeyData(key, false)) && passOn;
         }
         return !passOn;
       }
@@ -136,8 +126,7 @@ class EventBridge final : public QObject {
         return !DeliverEvent(window, MouseMessage(event->type(), mouse->button()), MouseKeyFlags(mouse),
                              MAKELPARAM(pos.x(), pos.y()));
       }
-      default:
-        return false;
+      default: return false;
     }
   }
 };
@@ -201,8 +190,7 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
         if (QWidget* widget = win32::WidgetFromHandle(window)) widget->close();
       return 0;
     }
-    default:
-      return 0;
+    default: return 0;
   }
 }
 

@@ -148,7 +148,8 @@ BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, in
 }
 
 BOOL WINAPI MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint) {
-  return SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
+  return SetWindowPos(window, nullptr, x, y, width, height,
+                      SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
 }
 
 BOOL WINAPI GetWindowRect(HWND window, RECT* rect) {
@@ -194,7 +195,8 @@ BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text) {
 int WINAPI GetWindowTextA(HWND window, LPSTR text, int maxCount) {
   if (!text || maxCount <= 0) return 0;
   text[0] = '\0';
-  return static_cast<int>(SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(maxCount), reinterpret_cast<LPARAM>(text)));
+  return static_cast<int>(
+      SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(maxCount), reinterpret_cast<LPARAM>(text)));
 }
 
 HWND WINAPI SetFocus(HWND window) {

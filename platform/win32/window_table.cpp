@@ -31,7 +31,8 @@ struct Table {
   ULONG_PTR nextHandle = 0x10010;
 
   WindowClass* FindClass(const char* name) {
-    auto it = std::find_if(classes.begin(), classes.end(), [&](const WindowClass& c) { return SameNameIgnoringCase(c.name, name); });
+    auto it = std::find_if(classes.begin(), classes.end(),
+                           [&](const WindowClass& c) { return SameNameIgnoringCase(c.name, name); });
     return it == classes.end() ? nullptr : &*it;
   }
   HWND NewHandle() {
@@ -199,8 +200,8 @@ bool win32::SetClassWidgetFactory(LPCSTR className, WidgetFactory factory) {
   return true;
 }
 
-HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                            int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   WindowClass cls;
   {
     Table& t = table();
@@ -292,27 +293,19 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND window, int index) {
     return 0;
   }
   switch (index) {
-    case GWLP_WNDPROC:
-      return reinterpret_cast<LONG_PTR>(entry.procedure);
-    case GWLP_HINSTANCE:
-      return reinterpret_cast<LONG_PTR>(entry.instance);
-    case GWLP_HWNDPARENT:
-      return reinterpret_cast<LONG_PTR>(GetParent(window));
-    case GWLP_ID:
-      return entry.id;
-    case GWLP_USERDATA:
-      return entry.userData;
+    case GWLP_WNDPROC: return reinterpret_cast<LONG_PTR>(entry.procedure);
+    case GWLP_HINSTANCE: return reinterpret_cast<LONG_PTR>(entry.instance);
+    case GWLP_HWNDPARENT: return reinterpret_cast<LONG_PTR>(GetParent(window));
+    case GWLP_ID: return entry.id;
+    case GWLP_USERDATA: return entry.userData;
     case GWL_STYLE: {
       LONG style = entry.style & ~static_cast<LONG>(WS_VISIBLE | WS_DISABLED);
       if (entry.widget && !entry.widget->isHidden()) style |= static_cast<LONG>(WS_VISIBLE);
       if (entry.widget && !entry.widget->isEnabled()) style |= static_cast<LONG>(WS_DISABLED);
       return style;
     }
-    case GWL_EXSTYLE:
-      return entry.exStyle;
-    default:
-      SetLastError(ERROR_INVALID_INDEX);
-      return 0;
+    case GWL_EXSTYLE: return entry.exStyle;
+    default: SetLastError(ERROR_INVALID_INDEX); return 0;
   }
 }
 
@@ -327,18 +320,10 @@ LONG_PTR WINAPI SetWindowLongPtrA(HWND window, int index, LONG_PTR value) {
   }
   WindowEntry& entry = it->second;
   switch (index) {
-    case GWLP_WNDPROC:
-      entry.procedure = value ? reinterpret_cast<WNDPROC>(value) : DefWindowProcA;
-      return previous;
-    case GWLP_ID:
-      entry.id = value;
-      return previous;
-    case GWLP_USERDATA:
-      entry.userData = value;
-      return previous;
-    case GWL_EXSTYLE:
-      entry.exStyle = static_cast<LONG>(value);
-      return previous;
+    case GWLP_WNDPROC: entry.procedure = value ? reinterpret_cast<WNDPROC>(value) : DefWindowProcA; return previous;
+    case GWLP_ID: entry.id = value; return previous;
+    case GWLP_USERDATA: entry.userData = value; return previous;
+    case GWL_EXSTYLE: entry.exStyle = static_cast<LONG>(value); return previous;
     case GWL_STYLE: {
       entry.style = static_cast<LONG>(value);
       QPointer<QWidget> widget = entry.widget;
@@ -350,9 +335,7 @@ LONG_PTR WINAPI SetWindowLongPtrA(HWND window, int index, LONG_PTR value) {
       }
       return previous;
     }
-    default:
-      SetLastError(ERROR_INVALID_INDEX);
-      return 0;
+    default: SetLastError(ERROR_INVALID_INDEX); return 0;
   }
 }
 

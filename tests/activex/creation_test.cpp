@@ -1,9 +1,9 @@
 // Creating, siting, connecting, persisting and destroying the hosted control, with balanced
 // references, and the host's answers as the control's site.
+#include "framework/class_registry.h"
 #include "framework/component_reference.h"
 #include "framework/filer.h"
 #include "framework/layout_reader.h"
-#include "framework/class_registry.h"
 #include "tests/activex/host_fixture.h"
 
 namespace host_test {
@@ -298,7 +298,8 @@ TEST_F(AmbientTest, AnswersTheListedIdsAndNoOthers) {
     EXPECT_EQ(result.vt, VT_BOOL);
     EXPECT_EQ(result.boolVal, flag.value ? VARIANT_TRUE : VARIANT_FALSE) << flag.id;
   }
-  for (DISPID missing : {-700, -707, -708, -713, -716, 0, 5}) EXPECT_EQ(Ambient(missing, result), DISP_E_MEMBERNOTFOUND) << missing;
+  for (DISPID missing : {-700, -707, -708, -713, -716, 0, 5})
+    EXPECT_EQ(Ambient(missing, result), DISP_E_MEMBERNOTFOUND) << missing;
   EXPECT_EQ(Ambient(DISPID_AMBIENT_USERMODE, result, DISPATCH_METHOD), DISP_E_MEMBERNOTFOUND);
 
   host->SetDesigning(true);
@@ -313,9 +314,9 @@ TEST_F(HostTest, TheSiteAnswersItsInterfacesAsOneObjectAndClearsWhatItDoesNotGiv
   THost* host = MakeHost();
   IUnknown* site = host->Unknown();
   const LONG held = host->ReferenceCount();  // the control's reference to its client site
-  for (const IID* iid : {&IID_IUnknown, &IID_ISimpleFrameSite, &IID_IPropertyNotifySink, &IID_IDispatch,
-                         &IID_IOleInPlaceFrame, &IID_IOleInPlaceSite, &IID_IOleControlSite, &IID_IOleClientSite,
-                         &IID_IComponentReference}) {
+  for (const IID* iid :
+       {&IID_IUnknown, &IID_ISimpleFrameSite, &IID_IPropertyNotifySink, &IID_IDispatch, &IID_IOleInPlaceFrame,
+        &IID_IOleInPlaceSite, &IID_IOleControlSite, &IID_IOleClientSite, &IID_IComponentReference}) {
     ComPtr<IUnknown> answer;
     EXPECT_EQ(site->QueryInterface(*iid, answer.PutVoid()), S_OK) << com::GuidToString(*iid);
     ComPtr<IUnknown> identity = answer.As<IUnknown>();

@@ -62,7 +62,7 @@ TEST_F(EventTest, ARepeatedIdUsesTheFirstSlotAndUnknownOrEmptySlotsAreDropped) {
   EXPECT_EQ(first, 1);
   EXPECT_EQ(second, 0);
   EXPECT_EQ(host->FindEventHandler(kTextEvent), &host->OnText);
-  Fire(999, {Long(1)});              // not among the event ids
+  Fire(999, {Long(1)});                       // not among the event ids
   Fire(kMeasureEvent, {Double(1), Long(1)});  // no handler in its slot
   EXPECT_TRUE(reported.empty());
 }

@@ -18,15 +18,15 @@
 namespace host_test {
 
 // Event ids of the host's slots, in slot order (11 appears twice: the first slot serves it).
-constexpr DISPID kMeasureEvent = 10;   // (double, int)
-constexpr DISPID kTextEvent = 11;      // (BSTR)
-constexpr DISPID kCountEvent = 12;     // (LONG*): a var parameter
-constexpr DISPID kArrayEvent = 13;     // (VARIANT&)
+constexpr DISPID kMeasureEvent = 10;       // (double, int)
+constexpr DISPID kTextEvent = 11;          // (BSTR)
+constexpr DISPID kCountEvent = 12;         // (LONG*): a var parameter
+constexpr DISPID kArrayEvent = 13;         // (VARIANT&)
 constexpr DISPID kLegacyTextEvent = 14;    // legacy: (AnsiString&, int)
 constexpr DISPID kLegacyObjectEvent = 15;  // legacy: (const VARIANT&)
 constexpr DISPID kNoArgumentEvent = 16;    // ()
-inline const DISPID kEventIds[] = {kMeasureEvent,    kTextEvent,         kCountEvent,     kArrayEvent,
-                                   kTextEvent,       kLegacyTextEvent,   kLegacyObjectEvent, kNoArgumentEvent};
+inline const DISPID kEventIds[] = {kMeasureEvent, kTextEvent,       kCountEvent,        kArrayEvent,
+                                   kTextEvent,    kLegacyTextEvent, kLegacyObjectEvent, kNoArgumentEvent};
 
 class THost : public TOleControl2 {
  public:
@@ -56,9 +56,8 @@ class THost : public TOleControl2 {
   }
 
  private:
-  TEventSlots slots_{*this,
-                     {&OnMeasure, &OnText, &OnCount, &OnArray, &OnTextAgain, &OnLegacyText, &OnLegacyObject,
-                      &OnNoArgument}};
+  TEventSlots slots_{
+      *this, {&OnMeasure, &OnText, &OnCount, &OnArray, &OnTextAgain, &OnLegacyText, &OnLegacyObject, &OnNoArgument}};
   TEventSlots secondSlots_{*this, {&OnSecondMeasure}};
 };
 

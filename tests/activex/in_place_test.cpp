@@ -339,7 +339,7 @@ TEST_F(HostTest, PaletteAndParentChangesAreHandedToTheControl) {
   form->SetFont(font);
   form->SetColor(RGB(255, 255, 0));
   EXPECT_EQ(control.calls, (std::vector<std::string>{"OnAmbientPropertyChange(-703)", "OnAmbientPropertyChange(-704)",
-                                                      "OnAmbientPropertyChange(-701)"}));
+                                                     "OnAmbientPropertyChange(-701)"}));
 }
 
 }  // namespace

@@ -140,7 +140,8 @@ HRESULT STDMETHODCALLTYPE TestControl::Close(DWORD saveOption) {
 
 HRESULT TestControl::ActivateInPlace(IOleClientSite* activeSite, HWND parent, LPCRECT position) {
   if (inPlaceSite) return S_OK;
-  if (!activeSite || FAILED(activeSite->QueryInterface(IID_IOleInPlaceSite, inPlaceSite.PutVoid()))) return E_INVALIDARG;
+  if (!activeSite || FAILED(activeSite->QueryInterface(IID_IOleInPlaceSite, inPlaceSite.PutVoid())))
+    return E_INVALIDARG;
   if (inPlaceSite->CanInPlaceActivate() != S_OK) return E_FAIL;
   if (!behaviour.activates) {
     inPlaceSite = nullptr;
@@ -238,8 +239,9 @@ HRESULT STDMETHODCALLTYPE TestControl::UIDeactivate() {
 HRESULT STDMETHODCALLTYPE TestControl::SetObjectRects(LPCRECT position, LPCRECT) {
   if (!position) return E_POINTER;
   Log("SetObjectRects");
-  if (window) MoveWindow(window, position->left, position->top, position->right - position->left,
-                         position->bottom - position->top, TRUE);
+  if (window)
+    MoveWindow(window, position->left, position->top, position->right - position->left,
+               position->bottom - position->top, TRUE);
   return S_OK;
 }
 

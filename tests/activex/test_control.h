@@ -13,7 +13,8 @@
 
 namespace test_control {
 
-inline constexpr CLSID CLSID_TestControl = {0x8E1C2F30, 0x5D4B, 0x4A61, {0x9F, 0x2E, 0x11, 0x22, 0x33, 0x44, 0x55, 0x01}};
+inline constexpr CLSID CLSID_TestControl = {
+    0x8E1C2F30, 0x5D4B, 0x4A61, {0x9F, 0x2E, 0x11, 0x22, 0x33, 0x44, 0x55, 0x01}};
 inline constexpr IID DIID_TestEvents = {0x8E1C2F31, 0x5D4B, 0x4A61, {0x9F, 0x2E, 0x11, 0x22, 0x33, 0x44, 0x55, 0x01}};
 
 // Its own properties.
@@ -26,18 +27,18 @@ constexpr LONG kPaletteAnswer = 7;
 
 struct Behaviour {
   DWORD miscStatus = 0;
-  SIZEL extent{8467, 6350};  // 320 x 240 pixels at 96 ppi
-  bool activates = true;        // DoVerb calls OnInPlaceActivate
-  bool makesWindow = true;      // in place, the control has a window
-  bool refusesExtent = false;   // SetExtent fails
-  bool refusesLoad = false;     // Load fails with kRefusedState
-  bool refusesSave = false;     // Save fails with E_FAIL
-  bool persists = true;         // answers IPersistStreamInit
-  bool hasPoints = true;        // answers IConnectionPointContainer
-  bool notifiesPuts = true;     // a written property is told to the property sinks
+  SIZEL extent{8467, 6350};    // 320 x 240 pixels at 96 ppi
+  bool activates = true;       // DoVerb calls OnInPlaceActivate
+  bool makesWindow = true;     // in place, the control has a window
+  bool refusesExtent = false;  // SetExtent fails
+  bool refusesLoad = false;    // Load fails with kRefusedState
+  bool refusesSave = false;    // Save fails with E_FAIL
+  bool persists = true;        // answers IPersistStreamInit
+  bool hasPoints = true;       // answers IConnectionPointContainer
+  bool notifiesPuts = true;    // a written property is told to the property sinks
   bool realizesPalette = false;
-  WORD translatedKey = 0;       // TranslateAccelerator takes this virtual key
-  std::vector<ACCEL> mnemonics; // GetControlInfo's accelerators
+  WORD translatedKey = 0;        // TranslateAccelerator takes this virtual key
+  std::vector<ACCEL> mnemonics;  // GetControlInfo's accelerators
 };
 
 class TestControl final : public IOleObject,
@@ -61,9 +62,9 @@ class TestControl final : public IOleObject,
   Behaviour behaviour;
   std::vector<std::string> calls;  // what the host asked, in order
   std::map<DISPID, VARIANT> properties;
-  std::vector<WORD> putFlags;      // the Invoke flags of each property write
+  std::vector<WORD> putFlags;  // the Invoke flags of each property write
   std::vector<VARTYPE> putTypes;
-  std::vector<MSG> translated;     // messages offered to TranslateAccelerator
+  std::vector<MSG> translated;  // messages offered to TranslateAccelerator
   std::vector<MSG> mnemonicMessages;
   std::vector<UINT> windowMessages;  // what reached its window's own procedure
   ComPtr<IOleClientSite> site;
@@ -141,7 +142,9 @@ class TestControl final : public IOleObject,
   // IViewObject: fills the bounds with its back colour.
   HRESULT STDMETHODCALLTYPE Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, LPCRECTL bounds, LPCRECTL,
                                  BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) override;
-  HRESULT STDMETHODCALLTYPE GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE**) override {
+    return E_NOTIMPL;
+  }
   HRESULT STDMETHODCALLTYPE Freeze(DWORD, LONG, void*, DWORD*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE Unfreeze(DWORD) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE SetAdvise(DWORD, DWORD, IAdviseSink*) override { return E_NOTIMPL; }

@@ -70,16 +70,17 @@ TEST(DeployEngine, AFileThatCannotBeWrittenRaisesTheCreationErrorAndLeavesNoFold
   test_support::WriteFile(places.Root() + "/plain", "x");
   places.Environment().Set("SONVARRA_WINDOWS_DIR", places.Root() + "/plain/windows");
   EnginePath = "unchanged";
-  EXPECT_EQ(DeploymentError(),
-            "Cannot create file \"" + places.Root() + "/plain/windows/wyl/nnn.exe\". The system cannot find the path specified.");
+  EXPECT_EQ(DeploymentError(), "Cannot create file \"" + places.Root() +
+                                   "/plain/windows/wyl/nnn.exe\". The system cannot find the path specified.");
   EXPECT_EQ(EnginePath, "unchanged");
 }
 
 TEST(DeployEngine, AWorkFolderThatCannotTakeItsPlaceIsReportedWithWhereAndWhy) {
   TempPlaces places;
   test_support::WriteFile(places.WindowsDir() + "/wyl", "a file where the folder belongs");
-  EXPECT_EQ(DeploymentError(), "Cannot create the folder \"" + places.WindowsDir() +
-                                   "/wyl/\" for the conversion engine. Cannot create a file when that file already exists.");
+  EXPECT_EQ(DeploymentError(),
+            "Cannot create the folder \"" + places.WindowsDir() +
+                "/wyl/\" for the conversion engine. Cannot create a file when that file already exists.");
   int entries = 0;
   for (const auto& e : fs::directory_iterator(places.WindowsDir())) entries += e.path().filename() == "wyl" ? 1 : 100;
   EXPECT_EQ(entries, 1) << "the files written for it are gone again";

@@ -34,8 +34,9 @@ TEST(TemporaryFiles, AtStartUpWhatEndedCopiesLeftGoesAndWhatRunningOnesUseStays)
   const std::string ended = std::to_string(EndedProcessId());
   const std::string running = std::to_string(getppid());
   const std::string self = std::to_string(getpid());
-  for (const std::string& name : std::vector<std::string>{"wyl-" + ended + ".mp3", "wyl-" + ended + ".mp3.Xy12ab.part", "wyl-" + ended + ".3gp",
-                                  "wyl-" + running + ".mp3", "wyl-" + self + ".mp3", "wyl-x.mp3", "mine.mp3"})
+  for (const std::string& name :
+       std::vector<std::string>{"wyl-" + ended + ".mp3", "wyl-" + ended + ".mp3.Xy12ab.part", "wyl-" + ended + ".3gp",
+                                "wyl-" + running + ".mp3", "wyl-" + self + ".mp3", "wyl-x.mp3", "mine.mp3"})
     WriteFile(root + name, "x");
   const std::string aliases = win32::AliasFolder();
   for (const std::string& owner : {ended, running}) {

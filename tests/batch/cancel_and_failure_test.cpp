@@ -114,8 +114,9 @@ TEST_F(BatchTest, OnlyAFileThatTheCurrentRunFinishedIsMoved) {
 
   ReplaceEngine("for a; do out=$a; done; echo partial > \"$out\"; exit 3");  // breaks off mid-file
   List(Source(test_clip("clip.avi"), "clip.avi"));
-  EXPECT_EQ(RunBatch(), "Done.\r\n\r\n1 of 1 file could not be converted:\r\nclip.avi: The converter stopped "
-                        "unexpectedly (exit code 3).");
+  EXPECT_EQ(RunBatch(),
+            "Done.\r\n\r\n1 of 1 file could not be converted:\r\nclip.avi: The converter stopped "
+            "unexpectedly (exit code 3).");
   EXPECT_TRUE(OutputFiles().empty());
   EXPECT_FALSE(fs::exists(temporary));
 }
@@ -143,13 +144,16 @@ TEST_F(BatchTest, AnOutputThatCannotBeMovedIsReportedAndRemoved) {
   List(Source(test_clip("clip.avi"), "clip.avi"));
   Press(Form1->sSpeedButton4);
   fs::remove_all(Output());  // the folder goes while the engine runs
-  EXPECT_EQ(FinishBatch(), "Done.\r\n\r\n1 of 1 file could not be converted:\r\nclip.avi: The converted file could "
-                           "not be saved as " + Output() + "clip.mp3: " + SysErrorMessage(ERROR_PATH_NOT_FOUND));
+  EXPECT_EQ(FinishBatch(),
+            "Done.\r\n\r\n1 of 1 file could not be converted:\r\nclip.avi: The converted file could "
+            "not be saved as " +
+                Output() + "clip.mp3: " + SysErrorMessage(ERROR_PATH_NOT_FOUND));
   EXPECT_FALSE(fs::exists(TemporaryOutputFile("mp3")));
 }
 
 TEST_F(BatchTest, TheTemporaryFileMayLieOnAnotherFileSystemThanTheOutput) {
-  struct stat shm{}, home{};
+  struct stat shm {
+  }, home{};
   if (stat("/dev/shm", &shm) != 0 || stat(places.HomeDir().c_str(), &home) != 0 || shm.st_dev == home.st_dev) {
     GTEST_SKIP() << "no second file system at hand";
   }

@@ -53,11 +53,10 @@ TEST_P(BatchFormat, ConvertsEveryRowWithTheStoredSettingsAndItsRange) {
     EXPECT_NEAR(facts->seconds(), seconds, format.tolerance);
   }
   // The last file's command, piece by piece (two blanks after 256).
-  EXPECT_EQ(Converter->CommandLine, EnginePath + "nnn.exe -y -i " + ShortPathName(cut) + " -bitexact -acodec " +
-                                        format.ext + " -ac " + std::to_string(format.channels) + " -ar " +
-                                        std::to_string(format.sampleRate) + " -vol 256  -ab " + format.bitRate +
-                                        " -f " + format.ext + " -ss 00:00:01 -t 00:00:02 " +
-                                        TemporaryOutputFile(format.ext));
+  EXPECT_EQ(Converter->CommandLine,
+            EnginePath + "nnn.exe -y -i " + ShortPathName(cut) + " -bitexact -acodec " + format.ext + " -ac " +
+                std::to_string(format.channels) + " -ar " + std::to_string(format.sampleRate) + " -vol 256  -ab " +
+                format.bitRate + " -f " + format.ext + " -ss 00:00:01 -t 00:00:02 " + TemporaryOutputFile(format.ext));
   EXPECT_FALSE(fs::exists(TemporaryOutputFile(format.ext)));
   EXPECT_EQ(CurrentDuration, 2);
   EXPECT_TRUE(FileItems.empty());
@@ -133,10 +132,11 @@ TEST_F(BatchTest, StartRefusesAFolderItCannotMakeOrNoFolderAtAllAndLeavesTheList
   };
   for (const Refusal& refusal :
        {Refusal{places.HomeDir() + "/file/out/",
-                "The output folder \"" + places.HomeDir() + "/file/out/\" cannot be created.\r\n" +
-                    "\"" + places.HomeDir() + "/file\" is a file, not a folder.\r\nChoose another output folder."},
+                "The output folder \"" + places.HomeDir() + "/file/out/\" cannot be created.\r\n" + "\"" +
+                    places.HomeDir() + "/file\" is a file, not a folder.\r\nChoose another output folder."},
         Refusal{"", "Choose an output folder first."},
-        Refusal{relative + "/out", "The output folder \"" + relative + "/out\" is not a full path.\r\nChoose another output folder."},
+        Refusal{relative + "/out",
+                "The output folder \"" + relative + "/out\" is not a full path.\r\nChoose another output folder."},
         Refusal{absurd, "The output folder \"" + absurd.substr(0, 200) +
                             "...\" is too long a name for the system.\r\nChoose another output folder."}}) {
     SCOPED_TRACE(refusal.folder);

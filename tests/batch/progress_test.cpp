@@ -62,8 +62,8 @@ TEST_F(ProgressTick, AnEmptyListEndsTheBatchAtOnceWithDoneOverTheFullDialog) {
     Seen& seen;
     explicit Watching(Seen& s) : seen(s) {}
     int MessageBox(const AnsiString&, const AnsiString&, UINT) override {
-      seen = {Form3->Visible(), Form1->Visible(), Form3->sGauge1->Progress(), Form3->sGauge2->Progress(),
-              Form3->sLabel2->Caption(), Form3->sLabel4->Caption()};
+      seen = {Form3->Visible(),           Form1->Visible(),          Form3->sGauge1->Progress(),
+              Form3->sGauge2->Progress(), Form3->sLabel2->Caption(), Form3->sLabel4->Caption()};
       return IDOK;
     }
     bool OpenFiles(const OpenDialogRequest&, std::vector<AnsiString>&) override { return false; }

@@ -98,7 +98,8 @@ TEST_F(BadFiles, AStreamOfUnknownLengthPlaysToItsEndWithoutSeeking) {
   DWORD capabilities = AM_SEEKING_CanSeekAbsolute;
   EXPECT_EQ(E_FAIL, seeking->CheckCapabilities(&capabilities));
   LONGLONG target = UNITS;
-  EXPECT_EQ(E_NOTIMPL, seeking->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning));
+  EXPECT_EQ(E_NOTIMPL,
+            seeking->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning));
   ASSERT_TRUE(SUCCEEDED(Control(graph.Get(), &IMediaControl::Run)));
   EXPECT_TRUE(WaitForEvent(graph.Get(), EC_COMPLETE, 4000));
   EXPECT_GT(Position(graph.Get()), UNITS);

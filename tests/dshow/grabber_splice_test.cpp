@@ -109,7 +109,8 @@ TEST_F(GrabberSplice, TheGrabberReceivesRgb24FramesOfTheVideosSizeWhileTheRender
   ASSERT_EQ(S_OK, graph->Disconnect(upstream.Get()));
 
   ComPtr<ISampleGrabber> grabber;
-  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_ISampleGrabber, grabber.PutVoid()));
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_ISampleGrabber,
+                                   grabber.PutVoid()));
   ASSERT_EQ(S_OK, grabber->SetBufferSamples(FALSE));
   ASSERT_EQ(S_OK, grabber->SetOneShot(FALSE));
   ASSERT_EQ(S_OK, grabber->SetCallback(&callback, 1));
@@ -183,7 +184,8 @@ TEST_F(GrabberSplice, TheGrabberReceivesRgb24FramesOfTheVideosSizeWhileTheRender
   ASSERT_EQ(S_OK, video->GetCurrentImage(&size, image.data()));
   const auto* bytes = reinterpret_cast<const BYTE*>(image.data());
   const int shown = bytes[sizeof(BITMAPINFOHEADER)];
-  EXPECT_TRUE(std::abs(shown - frames.back().brightness) <= 2 || std::abs(shown - frames[frames.size() - 2].brightness) <= 2)
+  EXPECT_TRUE(std::abs(shown - frames.back().brightness) <= 2 ||
+              std::abs(shown - frames[frames.size() - 2].brightness) <= 2)
       << shown;
   EXPECT_EQ(S_OK, control->Stop());
   EXPECT_EQ(S_OK, grabber->SetCallback(nullptr, 1));
@@ -195,7 +197,8 @@ TEST_F(GrabberSplice, BuffersTheLastSampleAndStopsAfterOneInOneShotMode) {
   ComPtr<IBaseFilter> source;
   ASSERT_EQ(S_OK, graph->AddSourceFilter(file.c_str(), nullptr, source.Put()));
   ComPtr<ISampleGrabber> grabber;
-  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_ISampleGrabber, grabber.PutVoid()));
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_ISampleGrabber,
+                                   grabber.PutVoid()));
   AM_MEDIA_TYPE wanted{};
   wanted.majortype = MEDIATYPE_Video;
   wanted.subtype = MEDIASUBTYPE_RGB24;
@@ -205,7 +208,8 @@ TEST_F(GrabberSplice, BuffersTheLastSampleAndStopsAfterOneInOneShotMode) {
   EXPECT_EQ(E_INVALIDARG, grabber->SetCallback(nullptr, 2));
   ComPtr<IBaseFilter> grabberFilter = grabber.As<IBaseFilter>();
   ASSERT_EQ(S_OK, graph->AddFilter(grabberFilter.Get(), u"Sample Grabber"));
-  ASSERT_EQ(S_OK, graph->Connect(FirstPin(source.Get(), PINDIR_OUTPUT).Get(), FirstPin(grabberFilter.Get(), PINDIR_INPUT).Get()));
+  ASSERT_EQ(S_OK, graph->Connect(FirstPin(source.Get(), PINDIR_OUTPUT).Get(),
+                                 FirstPin(grabberFilter.Get(), PINDIR_INPUT).Get()));
   LONG size = 0;
   EXPECT_EQ(VFW_E_WRONG_STATE, grabber->GetCurrentBuffer(&size, nullptr));
 
@@ -256,11 +260,13 @@ TEST_F(GrabberSplice, TakingTheCallbackAwayWaitsForTheCallInProgress) {
   ComPtr<IBaseFilter> source;
   ASSERT_EQ(S_OK, graph->AddSourceFilter(Wide(Clip("video_only.mkv")).c_str(), nullptr, source.Put()));
   ComPtr<ISampleGrabber> grabber;
-  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_ISampleGrabber, grabber.PutVoid()));
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_ISampleGrabber,
+                                   grabber.PutVoid()));
   ASSERT_EQ(S_OK, grabber->SetCallback(&callback, 1));
   ComPtr<IBaseFilter> grabberFilter = grabber.As<IBaseFilter>();
   ASSERT_EQ(S_OK, graph->AddFilter(grabberFilter.Get(), u"Sample Grabber"));
-  ASSERT_EQ(S_OK, graph->Connect(FirstPin(source.Get(), PINDIR_OUTPUT).Get(), FirstPin(grabberFilter.Get(), PINDIR_INPUT).Get()));
+  ASSERT_EQ(S_OK, graph->Connect(FirstPin(source.Get(), PINDIR_OUTPUT).Get(),
+                                 FirstPin(grabberFilter.Get(), PINDIR_INPUT).Get()));
   ASSERT_TRUE(SUCCEEDED(Control(graph.Get(), &IMediaControl::Run)));
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
   while (!callback.inside && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();

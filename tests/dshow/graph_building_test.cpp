@@ -70,7 +70,8 @@ class GraphBuilding : public GraphTest {
     renderer_ = Create(CLSID_VideoRenderer);
     ASSERT_EQ(S_OK, graph->AddFilter(decoder_.Get(), u"Video Decoder"));
     ASSERT_EQ(S_OK, graph->AddFilter(renderer_.Get(), u"Video Renderer"));
-    ASSERT_EQ(S_OK, graph->ConnectDirect(PinNamed(source_.Get(), "Video").Get(), PinNamed(decoder_.Get(), "Input").Get(), nullptr));
+    ASSERT_EQ(S_OK, graph->ConnectDirect(PinNamed(source_.Get(), "Video").Get(),
+                                         PinNamed(decoder_.Get(), "Input").Get(), nullptr));
   }
   ComPtr<IBaseFilter> source_, decoder_, renderer_;
 };
@@ -153,7 +154,8 @@ TEST_F(GraphBuilding, ConnectWithoutAConverterFailsAndLeavesNoFilterBehind) {
   com::ScopedClassRemoval noConverter(CLSID_Colour);
   ComPtr<IGraphBuilder> graph = NewGraph();
   BuildUpToTheDecoder(graph.Get());
-  EXPECT_EQ(VFW_E_CANNOT_CONNECT, graph->Connect(PinNamed(decoder_.Get(), "Output").Get(), PinNamed(renderer_.Get(), "Input").Get()));
+  EXPECT_EQ(VFW_E_CANNOT_CONNECT,
+            graph->Connect(PinNamed(decoder_.Get(), "Output").Get(), PinNamed(renderer_.Get(), "Input").Get()));
   EXPECT_EQ(3u, FilterNames(graph.Get()).size());
   // Sound needs no converter; the whole file plays without its pictures.
   EXPECT_EQ(S_OK, graph->Render(PinNamed(source_.Get(), "Audio").Get()));
@@ -196,7 +198,8 @@ TEST_F(GraphBuilding, PinsDisconnectOneSideAtATimeAndReconnectWithTheSameType) {
 
   // A pin whose filter is not in the graph cannot be connected through it.
   ComPtr<IBaseFilter> stranger = Create(CLSID_FFmpegVideoDecoder);
-  EXPECT_EQ(VFW_E_NOT_IN_GRAPH, graph->ConnectDirect(PinNamed(decoder_.Get(), "Output").Get(), PinNamed(stranger.Get(), "Input").Get(), nullptr));
+  EXPECT_EQ(VFW_E_NOT_IN_GRAPH, graph->ConnectDirect(PinNamed(decoder_.Get(), "Output").Get(),
+                                                     PinNamed(stranger.Get(), "Input").Get(), nullptr));
 
   // Connections do not change while the graph runs.
   ASSERT_EQ(S_OK, graph->Render(PinNamed(decoder_.Get(), "Output").Get()));

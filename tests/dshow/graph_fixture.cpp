@@ -1,9 +1,9 @@
 #include "tests/dshow/graph_fixture.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <SDL2/SDL.h>
 #include <dirent.h>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 
 #include <fstream>
 #include <iterator>
@@ -27,7 +27,8 @@ GraphTest::~GraphTest() { Pump(20); }
 
 ComPtr<IGraphBuilder> GraphTest::NewGraph() {
   ComPtr<IGraphBuilder> graph;
-  EXPECT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.PutVoid()));
+  EXPECT_EQ(S_OK,
+            CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.PutVoid()));
   return graph;
 }
 

@@ -104,7 +104,8 @@ TEST_F(Lifetime, EventsArePostedToTheNotifyWindowAndEndsComeOnceForAllRenderers)
   ComPtr<IGraphBuilder> graph = NewGraph();
   ASSERT_EQ(S_OK, RenderFile(graph.Get(), Clip("clip.mp4")));
   ComPtr<IMediaEventEx> events = graph.As<IMediaEventEx>();
-  EXPECT_EQ(E_INVALIDARG, events->SetNotifyWindow(reinterpret_cast<OAHWND>(reinterpret_cast<HWND>(0x7777)), kGraphEvent, 0));
+  EXPECT_EQ(E_INVALIDARG,
+            events->SetNotifyWindow(reinterpret_cast<OAHWND>(reinterpret_cast<HWND>(0x7777)), kGraphEvent, 0));
   ASSERT_EQ(S_OK, events->SetNotifyWindow(reinterpret_cast<OAHWND>(window), kGraphEvent, 42));
   LONG code = 0;
   EXPECT_EQ(VFW_E_WRONG_STATE, events->WaitForCompletion(0, &code));

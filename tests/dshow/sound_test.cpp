@@ -152,7 +152,7 @@ TEST_F(Sound, VolumeAndBalanceScaleWhatIsHeard) {
   ComPtr<IBasicAudio> audio = graph.As<IBasicAudio>();
   EXPECT_EQ(E_INVALIDARG, audio->put_Volume(1));
   EXPECT_EQ(E_INVALIDARG, audio->put_Balance(-10001));
-  ASSERT_EQ(S_OK, audio->put_Volume(-600));     // -6 dB: half the amplitude
+  ASSERT_EQ(S_OK, audio->put_Volume(-600));    // -6 dB: half the amplitude
   ASSERT_EQ(S_OK, audio->put_Balance(10000));  // the left channel silent
   LONG volume = 0;
   ASSERT_EQ(S_OK, audio->get_Volume(&volume));

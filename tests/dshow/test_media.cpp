@@ -32,22 +32,30 @@ const char* const kQuietTone = "sine=frequency=440:sample_rate=48000:d=4";
 
 std::vector<std::string> Recipe(const std::string& name) {
   if (name == "counted.mkv" || name == "counted_short.mkv")
-    return {"-f", "lavfi", "-i", kCountedPictures, "-f", "lavfi", "-i", kQuietTone, "-filter:a", "volume=0.1",
-            "-t", name == "counted.mkv" ? "4" : "2", "-c:v", "ffv1", "-pix_fmt", "bgr0", "-c:a", "pcm_s16le"};
+    return {"-f",   "lavfi",    "-i",        kCountedPictures, "-f",   "lavfi",
+            "-i",   kQuietTone, "-filter:a", "volume=0.1",     "-t",   name == "counted.mkv" ? "4" : "2",
+            "-c:v", "ffv1",     "-pix_fmt",  "bgr0",           "-c:a", "pcm_s16le"};
   if (name == "timed.wav") return {"-f", "lavfi", "-i", kTimedSound, "-c:a", "pcm_s16le"};
   if (name == "timed.mkv")
-    return {"-f", "lavfi", "-i", kNumberedPictures, "-f", "lavfi", "-i", kTimedSound, "-c:v", "ffv1", "-c:a", "pcm_s16le"};
+    return {"-f",   "lavfi", "-i",   kNumberedPictures, "-f", "lavfi", "-i", kTimedSound,
+            "-c:v", "ffv1",  "-c:a", "pcm_s16le"};
   if (name == "clip.mp4")
-    return {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:d=3", "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:d=3",
-            "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", "-movflags", "+faststart"};
+    return {"-f",        "lavfi",     "-i",      "testsrc=size=160x120:rate=25:d=3",
+            "-f",        "lavfi",     "-i",      "sine=frequency=440:sample_rate=48000:d=3",
+            "-c:v",      "libx264",   "-preset", "ultrafast",
+            "-pix_fmt",  "yuv420p",   "-c:a",    "aac",
+            "-movflags", "+faststart"};
   if (name == "video_only.mkv") return {"-f", "lavfi", "-i", kNumberedPictures, "-t", "2", "-c:v", "ffv1"};
-  if (name == "audio_only.m4a")
-    return {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:d=2", "-c:a", "aac"};
+  if (name == "audio_only.m4a") return {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:d=2", "-c:a", "aac"};
   if (name == "raw.h264")
-    return {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:d=2", "-c:v", "libx264", "-preset", "ultrafast", "-f", "h264"};
+    return {"-f",        "lavfi", "-i",  "testsrc=size=160x120:rate=25:d=2", "-c:v", "libx264", "-preset",
+            "ultrafast", "-f",    "h264"};
   if (name == "long.mp4")
-    return {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:d=8", "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:d=8",
-            "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", "-movflags", "+faststart"};
+    return {"-f",        "lavfi",     "-i",      "testsrc=size=160x120:rate=25:d=8",
+            "-f",        "lavfi",     "-i",      "sine=frequency=440:sample_rate=48000:d=8",
+            "-c:v",      "libx264",   "-preset", "ultrafast",
+            "-pix_fmt",  "yuv420p",   "-c:a",    "aac",
+            "-movflags", "+faststart"};
   throw std::invalid_argument("no recipe for test clip " + name);
 }
 

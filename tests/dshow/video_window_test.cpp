@@ -35,7 +35,8 @@ class VideoWindow : public GraphTest {
     ownerClass.lpfnWndProc = DrainProc;
     ownerClass.lpszClassName = "DshowTestPlayer";
     RegisterClassA(&ownerClass);
-    owner_ = CreateWindowExA(0, "DshowTestPlayer", "player", WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr, nullptr, nullptr);
+    owner_ =
+        CreateWindowExA(0, "DshowTestPlayer", "player", WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(owner_);
     graph_ = NewGraph();
     ASSERT_EQ(S_OK, RenderFile(graph_.Get(), Clip("timed.mkv")));
@@ -76,7 +77,8 @@ TEST_F(VideoWindow, SourceAndDestinationRectanglesDefaultToTheWholePictureAndWin
 
   ASSERT_EQ(S_OK, window_->SetWindowPosition(4, 6, 200, 100));
   ASSERT_EQ(S_OK, video_->GetDestinationPosition(&l, &t, &w, &h));
-  EXPECT_EQ((std::vector<LONG>{0, 0, 200, 100}), (std::vector<LONG>{l, t, w, h})) << "the destination does not follow the window";
+  EXPECT_EQ((std::vector<LONG>{0, 0, 200, 100}), (std::vector<LONG>{l, t, w, h}))
+      << "the destination does not follow the window";
   ASSERT_EQ(S_OK, video_->SetDestinationPosition(5, 5, 50, 40));
   EXPECT_EQ(S_FALSE, video_->IsUsingDefaultDestination());
   ASSERT_EQ(S_OK, window_->SetWindowPosition(0, 0, 150, 90));

@@ -61,9 +61,10 @@ TEST(GetDuration, ALengthBelowOneSecondIsToldFromNoLengthAtAll) {
     const char* output;
     bool belowOneSecond;
   };
-  for (const Case& c : {Case{"  Duration: 00:00:00.4, start: 0.000000", true}, Case{"  Duration: 00:00:00.0, start: 0", false},
-                        Case{"  Duration: 00:00:01.5, start: 0", false}, Case{"  Duration: N/A, start: 0", false},
-                        Case{"x.avi: Unknown format", false}, Case{"  Duration: 00:00:00.", false}}) {
+  for (const Case& c :
+       {Case{"  Duration: 00:00:00.4, start: 0.000000", true}, Case{"  Duration: 00:00:00.0, start: 0", false},
+        Case{"  Duration: 00:00:01.5, start: 0", false}, Case{"  Duration: N/A, start: 0", false},
+        Case{"x.avi: Unknown format", false}, Case{"  Duration: 00:00:00.", false}}) {
     EXPECT_EQ(WithOutput(c.output)->ReportsLengthBelowOneSecond(), c.belowOneSecond) << c.output;
   }
 }

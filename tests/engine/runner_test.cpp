@@ -98,8 +98,9 @@ TEST(Runner, AReportFollowedByAnImmediateExitIsNeverLost) {
 
 TEST(Runner, ProgressIsCollectedCallByCall) {
   Tmpegconverter runner;
-  runner.Run(Stub("out \"  Duration: 00:00:09.0\\n\" sleep 100 "
-                  "out \"size=      10kB time=4.5 bitrate= 128.0kbits/s    \\r\" forever"));
+  runner.Run(
+      Stub("out \"  Duration: 00:00:09.0\\n\" sleep 100 "
+           "out \"size=      10kB time=4.5 bitrate= 128.0kbits/s    \\r\" forever"));
   runner.ReadOutput();
   EXPECT_EQ(runner.GetTime(), 0);
   for (int i = 0; i < 100 && runner.Output.find("time=") == std::string::npos; ++i) {

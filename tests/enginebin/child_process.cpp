@@ -1,15 +1,15 @@
 #include "child_process.h"
 
-#include <cerrno>
-#include <csignal>
 #include <fcntl.h>
-#include <fstream>
-#include <string>
 #include <poll.h>
 #include <spawn.h>
-#include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cerrno>
+#include <csignal>
+#include <fstream>
+#include <stdexcept>
+#include <string>
 
 extern char** environ;
 
@@ -17,16 +17,14 @@ namespace enginebin_test {
 
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments) {
   int ends[2];
-  if (::pipe2(ends, O_CLOEXEC) != 0)
-    throw std::runtime_error("pipe failed");
+  if (::pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
   posix_spawn_file_actions_adddup2(&actions, ends[1], 2);
   std::vector<char*> argv;
-  for (const auto& argument : arguments)
-    argv.push_back(const_cast<char*>(argument.c_str()));
+  for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
   const int spawned = ::posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
@@ -43,25 +41,21 @@ ChildProcess::~ChildProcess() {
     ::kill(pid_, SIGKILL);
     ::waitpid(pid_, &status_, 0);
   }
-  if (pipe_ >= 0)
-    ::close(pipe_);
+  if (pipe_ >= 0) ::close(pipe_);
 }
 
 bool ChildProcess::read_some(std::chrono::milliseconds timeout) {
-  if (pipe_ < 0)
-    return false;
+  if (pipe_ < 0) return false;
   pollfd request{pipe_, POLLIN, 0};
   const int ready = ::poll(&request, 1, static_cast<int>(timeout.count()));
-  if (ready <= 0)
-    return true;
+  if (ready <= 0) return true;
   char buffer[4096];
   const ssize_t count = ::read(pipe_, buffer, sizeof buffer);
   if (count > 0) {
     output_.append(buffer, static_cast<std::size_t>(count));
     return true;
   }
-  if (count < 0 && errno == EINTR)
-    return true;
+  if (count < 0 && errno == EINTR) return true;
   ::close(pipe_);
   pipe_ = -1;
   return false;
@@ -70,32 +64,27 @@ bool ChildProcess::read_some(std::chrono::milliseconds timeout) {
 bool ChildProcess::wait_for_output(std::string_view text, std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (output_.find(text) == std::string::npos) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0 || !read_some(left))
-      break;
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0 || !read_some(left)) break;
   }
   return output_.find(text) != std::string::npos;
 }
 
 bool ChildProcess::running() {
-  if (reaped_)
-    return false;
-  if (::waitpid(pid_, &status_, WNOHANG) == pid_)
-    reaped_ = true;
+  if (reaped_) return false;
+  if (::waitpid(pid_, &status_, WNOHANG) == pid_) reaped_ = true;
   return !reaped_;
 }
 
 void ChildProcess::send_signal(int signal) {
-  if (!reaped_)
-    ::kill(pid_, signal);
+  if (!reaped_) ::kill(pid_, signal);
 }
 
 bool ChildProcess::catches(int signal) const {
   std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
   for (std::string line; std::getline(status, line);) {
-    if (line.rfind("SigCgt:", 0) == 0)
-      return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1)) & 1;
+    if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1)) & 1;
   }
   return false;
 }
@@ -109,10 +98,8 @@ ProcessResult ChildProcess::wait() {
   }
   ProcessResult result;
   result.output = output_;
-  if (WIFEXITED(status_))
-    result.exit_code = WEXITSTATUS(status_);
-  if (WIFSIGNALED(status_))
-    result.signal = WTERMSIG(status_);
+  if (WIFEXITED(status_)) result.exit_code = WEXITSTATUS(status_);
+  if (WIFSIGNALED(status_)) result.signal = WTERMSIG(status_);
   return result;
 }
 
@@ -122,8 +109,7 @@ ProcessResult run_process(const std::vector<std::string>& arguments) {
 }
 
 bool has_sanitizer_report(const std::string& output) {
-  return output.find("Sanitizer") != std::string::npos ||
-         output.find("runtime error:") != std::string::npos;
+  return output.find("Sanitizer") != std::string::npos || output.find("runtime error:") != std::string::npos;
 }
 
 std::vector<std::string> engine_command(const std::vector<std::string>& arguments) {
@@ -132,8 +118,6 @@ std::vector<std::string> engine_command(const std::vector<std::string>& argument
   return command;
 }
 
-ProcessResult run_engine(const std::vector<std::string>& arguments) {
-  return run_process(engine_command(arguments));
-}
+ProcessResult run_engine(const std::vector<std::string>& arguments) { return run_process(engine_command(arguments)); }
 
 }  // namespace enginebin_test

@@ -2,18 +2,18 @@
 // Runs a program with its standard output and error in one pipe, as the program's runner
 // starts the engine, and collects what it writes.
 
+#include <sys/types.h>
 #include <chrono>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 #include <vector>
 
 namespace enginebin_test {
 
 struct ProcessResult {
-  int exit_code = -1;    // -1 when ended by a signal
-  int signal = 0;        // the signal that ended it, or 0
-  std::string output;    // standard output and error as written
+  int exit_code = -1;  // -1 when ended by a signal
+  int signal = 0;      // the signal that ended it, or 0
+  std::string output;  // standard output and error as written
 };
 
 class ChildProcess {

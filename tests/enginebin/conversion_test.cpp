@@ -17,13 +17,20 @@ namespace fs = std::filesystem;
 
 // The conversion command line as the program builds it (its two blanks after 256 are lost in
 // the split into arguments).
-std::vector<std::string> conversion_command(const std::string& source, const std::string& ext,
-                                            int channels, int rate, int kbps,
-                                            const std::string& begin, const std::string& length,
+std::vector<std::string> conversion_command(const std::string& source, const std::string& ext, int channels, int rate,
+                                            int kbps, const std::string& begin, const std::string& length,
                                             const std::string& output) {
-  return {"-y", "-i", source, "-bitexact", "-acodec", ext, "-ac", std::to_string(channels),
-          "-ar", std::to_string(rate), "-vol", "256", "-ab", std::to_string(kbps), "-f", ext,
-          "-ss", begin, "-t", length, output};
+  return {"-y",      "-i",
+          source,    "-bitexact",
+          "-acodec", ext,
+          "-ac",     std::to_string(channels),
+          "-ar",     std::to_string(rate),
+          "-vol",    "256",
+          "-ab",     std::to_string(kbps),
+          "-f",      ext,
+          "-ss",     begin,
+          "-t",      length,
+          output};
 }
 
 class ContainerTest : public testing::TestWithParam<std::string> {};
@@ -31,8 +38,8 @@ class ContainerTest : public testing::TestWithParam<std::string> {};
 TEST_P(ContainerTest, ConvertsTheWholeAudioWhenTheRangeGoesPastTheEnd) {
   const std::string folder = fresh_folder("container");
   const std::string output = folder + "/wyl.mp3";
-  const ProcessResult result = run_engine(conversion_command(
-      test_clip(GetParam()), "mp3", 2, 44100, 128, "00:00:00", "00:00:04", output));
+  const ProcessResult result =
+      run_engine(conversion_command(test_clip(GetParam()), "mp3", 2, 44100, 128, "00:00:00", "00:00:04", output));
   ASSERT_EQ(result.exit_code, 0) << result.output;
   const auto facts = inspect_audio(output);
   ASSERT_TRUE(facts.has_value());
@@ -44,11 +51,9 @@ TEST_P(ContainerTest, ConvertsTheWholeAudioWhenTheRangeGoesPastTheEnd) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Containers, ContainerTest,
-                         testing::Values("clip.avi", "clip.mp4", "clip.mkv", "clip.mov", "clip.flv",
-                                         "clip.mpg", "clip.wmv", "clip.3gp"),
-                         [](const auto& info) {
-                           return info.param.substr(info.param.find('.') + 1);
-                         });
+                         testing::Values("clip.avi", "clip.mp4", "clip.mkv", "clip.mov", "clip.flv", "clip.mpg",
+                                         "clip.wmv", "clip.3gp"),
+                         [](const auto& info) { return info.param.substr(info.param.find('.') + 1); });
 
 struct FormatCase {
   std::string ext;
@@ -64,9 +69,8 @@ TEST_P(FormatTest, WritesTheAskedCodecRateChannelsAndLength) {
   const FormatCase& format = GetParam();
   const std::string folder = fresh_folder("format");
   const std::string output = folder + "/wyl." + format.ext;
-  const ProcessResult result =
-      run_engine(conversion_command(test_clip("clip.mp4"), format.ext, format.channels,
-                                    format.rate, 96, "00:00:00.5", "1.75", output));
+  const ProcessResult result = run_engine(conversion_command(test_clip("clip.mp4"), format.ext, format.channels,
+                                                             format.rate, 96, "00:00:00.5", "1.75", output));
   ASSERT_EQ(result.exit_code, 0) << result.output;
   const auto facts = inspect_audio(output);
   ASSERT_TRUE(facts.has_value());
@@ -81,11 +85,9 @@ INSTANTIATE_TEST_SUITE_P(
     Formats, FormatTest,
     testing::Values(FormatCase{"mp3", "mp3", 2, 44100, 0.03}, FormatCase{"mp3", "mp3", 1, 22050, 0.06},
                     FormatCase{"ac3", "ac3", 2, 48000, 0.04}, FormatCase{"ac3", "ac3", 1, 32000, 0.05},
-                    FormatCase{"wav", "pcm_s16le", 1, 16000, 0.0},
-                    FormatCase{"wav", "pcm_s16le", 2, 44100, 0.0}),
+                    FormatCase{"wav", "pcm_s16le", 1, 16000, 0.0}, FormatCase{"wav", "pcm_s16le", 2, 44100, 0.0}),
     [](const auto& info) {
-      return info.param.ext + "_" + std::to_string(info.param.channels) + "ch_" +
-             std::to_string(info.param.rate);
+      return info.param.ext + "_" + std::to_string(info.param.channels) + "ch_" + std::to_string(info.param.rate);
     });
 
 // With a PCM source and no conversion, the output must be the very samples of the range.
@@ -101,13 +103,12 @@ TEST_P(SampleAccuracyTest, CutsAtTheExactSampleAndWritesExactlyTheLength) {
     std::string length;
     int64_t sample_count;
   };
-  for (const Range& range : {Range{"1.2345", 54441, "0.5", 22050},
-                             Range{"00:00:04.000", 176400, "00:00:01.010", 44541},
+  for (const Range& range : {Range{"1.2345", 54441, "0.5", 22050}, Range{"00:00:04.000", 176400, "00:00:01.010", 44541},
                              Range{"0", 0, "0.1", 4410}}) {
     SCOPED_TRACE(range.begin);
     const std::string output = fresh_folder("accuracy") + "/cut.wav";
-    const ProcessResult result = run_engine(
-        conversion_command(source, "wav", 2, 44100, 128, range.begin, range.length, output));
+    const ProcessResult result =
+        run_engine(conversion_command(source, "wav", 2, 44100, 128, range.begin, range.length, output));
     ASSERT_EQ(result.exit_code, 0) << result.output;
     const std::vector<int16_t> cut = decode_s16(output);
     ASSERT_EQ(static_cast<int64_t>(cut.size()), range.sample_count * 2);
@@ -117,9 +118,7 @@ TEST_P(SampleAccuracyTest, CutsAtTheExactSampleAndWritesExactlyTheLength) {
 }
 
 INSTANTIATE_TEST_SUITE_P(PcmSources, SampleAccuracyTest, testing::Values("pcm.avi", "pcm.mov"),
-                         [](const auto& info) {
-                           return info.param.substr(info.param.find('.') + 1);
-                         });
+                         [](const auto& info) { return info.param.substr(info.param.find('.') + 1); });
 
 TEST(Conversion, VolumeScalesTheSamples) {
   const std::string source = test_clip("pcm.avi");
@@ -127,10 +126,8 @@ TEST(Conversion, VolumeScalesTheSamples) {
   for (const int volume : {0, 128, 512}) {
     SCOPED_TRACE(volume);
     const std::string output = fresh_folder("volume") + "/out.wav";
-    std::vector<std::string> command =
-        conversion_command(source, "wav", 2, 44100, 128, "0", "1", output);
-    command[std::find(command.begin(), command.end(), "-vol") - command.begin() + 1] =
-        std::to_string(volume);
+    std::vector<std::string> command = conversion_command(source, "wav", 2, 44100, 128, "0", "1", output);
+    command[std::find(command.begin(), command.end(), "-vol") - command.begin() + 1] = std::to_string(volume);
     const ProcessResult result = run_engine(command);
     ASSERT_EQ(result.exit_code, 0) << result.output;
     const std::vector<int16_t> scaled = decode_s16(output);
@@ -138,8 +135,7 @@ TEST(Conversion, VolumeScalesTheSamples) {
     int off = 0;
     for (std::size_t i = 0; i < scaled.size(); ++i) {
       const double expected = std::clamp(original[i] * volume / 256.0, -32768.0, 32767.0);
-      if (std::abs(scaled[i] - expected) > 1.0)
-        ++off;
+      if (std::abs(scaled[i] - expected) > 1.0) ++off;
     }
     EXPECT_EQ(off, 0);
   }

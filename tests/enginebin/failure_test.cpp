@@ -7,16 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <csignal>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sys/mount.h>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 namespace enginebin_test {
 namespace {
@@ -25,8 +25,8 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 std::vector<std::string> mp3_command(const std::string& source, const std::string& output) {
-  return {"-y", "-i", source, "-bitexact", "-acodec", "mp3", "-ac", "2", "-ar", "44100", "-vol",
-          "256", "-ab", "128", "-f", "mp3", "-ss", "00:00:00", "-t", "00:00:04", output};
+  return {"-y",  "-i",  source, "-bitexact", "-acodec", "mp3", "-ac",      "2",  "-ar",      "44100", "-vol",
+          "256", "-ab", "128",  "-f",        "mp3",     "-ss", "00:00:00", "-t", "00:00:04", output};
 }
 
 // Long enough to be stopped while it runs.
@@ -47,8 +47,7 @@ std::vector<std::string> files_beside(const std::string& output) {
 }
 
 // before: what the output path held before the run, if anything.
-void expect_clean_failure(const ProcessResult& result, const std::string& named,
-                          const std::string& output,
+void expect_clean_failure(const ProcessResult& result, const std::string& named, const std::string& output,
                           const std::optional<std::string>& before = std::nullopt) {
   EXPECT_EQ(result.signal, 0) << "the engine crashed:\n" << result.output;
   EXPECT_FALSE(has_sanitizer_report(result.output)) << result.output;
@@ -56,8 +55,7 @@ void expect_clean_failure(const ProcessResult& result, const std::string& named,
   EXPECT_NE(result.output.find(named), std::string::npos) << result.output;
   if (before) {
     std::ifstream file(output, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), *before)
-        << "a failed run changed " << output;
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), *before) << "a failed run changed " << output;
   } else {
     EXPECT_FALSE(fs::exists(output)) << "a failed run left " << output;
   }
@@ -67,8 +65,7 @@ void expect_clean_failure(const ProcessResult& result, const std::string& named,
 
 std::string last_line(const std::string& output) {
   const auto end = output.find_last_not_of('\n');
-  if (end == std::string::npos)
-    return "";
+  if (end == std::string::npos) return "";
   const auto begin = output.find_last_of('\n', end);
   return output.substr(begin == std::string::npos ? 0 : begin + 1, end + 1 - (begin + 1));
 }
@@ -86,8 +83,8 @@ TEST(BadInput, EveryKindFailsCleanly) {
   fs::resize_file(truncated, fs::file_size(truncated) / 3);
   std::string missing = folder + "/missing.avi";
 
-  for (const std::string& source : {test_clip("junk.avi"), test_clip("empty.avi"),
-                                    test_clip("noaudio.avi"), truncated, missing}) {
+  for (const std::string& source :
+       {test_clip("junk.avi"), test_clip("empty.avi"), test_clip("noaudio.avi"), truncated, missing}) {
     SCOPED_TRACE(source);
     const std::string output = folder + "/wyl.mp3";
     // Even with -y, a run that produces nothing must not destroy the file that was there.
@@ -107,8 +104,7 @@ TEST(BadInput, DamagedMediaNeverCrashesTheEngine) {
       const auto size = static_cast<std::streamoff>(fs::file_size(damaged));
       for (std::streamoff at = size / 4; at < size; at += size / 6) {
         file.seekp(at);
-        for (int i = 0; i < 600; ++i)
-          file.put(static_cast<char>(i * 97 + 13));
+        for (int i = 0; i < 600; ++i) file.put(static_cast<char>(i * 97 + 13));
       }
     }
     const std::string output = folder + "/wyl.mp3";
@@ -148,8 +144,7 @@ TEST(BadOutput, DeviceThatIsFull) {
   EXPECT_EQ(result.signal, 0);
   EXPECT_FALSE(has_sanitizer_report(result.output)) << result.output;
   EXPECT_NE(result.exit_code, 0);
-  EXPECT_NE(result.output.find("'/dev/full' (No space left on device)"), std::string::npos)
-      << result.output;
+  EXPECT_NE(result.output.find("'/dev/full' (No space left on device)"), std::string::npos) << result.output;
   EXPECT_TRUE(fs::exists("/dev/full"));
 }
 
@@ -163,8 +158,7 @@ TEST(BadOutput, DiskThatFillsUpHalfway) {
   } unmount{mount_point};
   const std::string output = mount_point + "/wyl.wav";
   // Without -y: the file is the engine's own creation, and so its own to remove.
-  const ProcessResult result =
-      run_engine({"-i", test_clip("clip.mp4"), "-acodec", "wav", "-f", "wav", output});
+  const ProcessResult result = run_engine({"-i", test_clip("clip.mp4"), "-acodec", "wav", "-f", "wav", output});
   expect_clean_failure(result, output, output);
   EXPECT_NE(result.output.find("No space left on device"), std::string::npos) << result.output;
 }
@@ -186,17 +180,15 @@ TEST(BadOptions, RefusedWithTheValueNamedAfterTheReport) {
     std::string output_ext;
   };
   for (const Refusal& refusal :
-       {Refusal{"-acodec", "amr_nb", "mp3"}, Refusal{"-acodec", "aac", "mp3"},
-        Refusal{"-f", "3gp", "mp3"}, Refusal{"-f", "ogg", "ogg"}, Refusal{"-ar", "22050", "ac3"},
-        Refusal{"-ar", "many", "mp3"}, Refusal{"-ac", "9", "mp3"}, Refusal{"-ac", "6", "mp3"},
-        Refusal{"-ab", "0", "mp3"}, Refusal{"-vol", "-5", "mp3"}, Refusal{"-ss", "1:75:00", "mp3"},
-        Refusal{"-t", "0", "mp3"}, Refusal{"-t", "soon", "mp3"}}) {
+       {Refusal{"-acodec", "amr_nb", "mp3"}, Refusal{"-acodec", "aac", "mp3"}, Refusal{"-f", "3gp", "mp3"},
+        Refusal{"-f", "ogg", "ogg"}, Refusal{"-ar", "22050", "ac3"}, Refusal{"-ar", "many", "mp3"},
+        Refusal{"-ac", "9", "mp3"}, Refusal{"-ac", "6", "mp3"}, Refusal{"-ab", "0", "mp3"},
+        Refusal{"-vol", "-5", "mp3"}, Refusal{"-ss", "1:75:00", "mp3"}, Refusal{"-t", "0", "mp3"},
+        Refusal{"-t", "soon", "mp3"}}) {
     SCOPED_TRACE(refusal.option + " " + refusal.value);
     const std::string output = folder + "/wyl." + refusal.output_ext;
-    std::vector<std::string> command = {"-y", "-i", source, "-acodec", refusal.output_ext, "-f",
-                                        refusal.output_ext};
-    if (refusal.output_ext == "ogg")
-      command = {"-y", "-i", source};
+    std::vector<std::string> command = {"-y", "-i", source, "-acodec", refusal.output_ext, "-f", refusal.output_ext};
+    if (refusal.output_ext == "ogg") command = {"-y", "-i", source};
     command.insert(command.end(), {refusal.option, refusal.value, output});
     const ProcessResult result = run_engine(command);
     expect_clean_failure(result, refusal.value, output);
@@ -263,18 +255,15 @@ TEST(Interruption, ATerminationEndsAWaitForAnInputThatNeverDelivers) {
     SCOPED_TRACE(writer ? "silent writer" : "no writer");
     const int held = writer ? ::open(fifo.c_str(), O_RDWR) : -1;
     ChildProcess engine(engine_command(mp3_command(fifo, output)));
-    for (int i = 0; i < 1000 && engine.running() && !engine.catches(SIGTERM); ++i)
-      std::this_thread::sleep_for(10ms);
+    for (int i = 0; i < 1000 && engine.running() && !engine.catches(SIGTERM); ++i) std::this_thread::sleep_for(10ms);
     std::this_thread::sleep_for(100ms);  // on to its wait for the input
     ASSERT_TRUE(engine.running()) << engine.output();
     engine.send_signal(SIGTERM);
     const auto deadline = std::chrono::steady_clock::now() + 3s;
-    while (engine.running() && std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(10ms);
+    while (engine.running() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(10ms);
     ASSERT_FALSE(engine.running()) << "the engine did not stop";
     expect_clean_failure(engine.wait(), "stalled.avi", output);
-    if (held >= 0)
-      ::close(held);
+    if (held >= 0) ::close(held);
   }
 }
 

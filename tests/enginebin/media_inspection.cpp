@@ -21,13 +21,10 @@ struct Decoding {
   bool open(const std::string& path) {
     // The library's notes about test files would only clutter the test log.
     av_log_set_level(AV_LOG_QUIET);
-    if (avformat_open_input(&input, ("file:" + path).c_str(), nullptr, nullptr) < 0)
-      return false;
-    if (avformat_find_stream_info(input, nullptr) < 0)
-      return false;
+    if (avformat_open_input(&input, ("file:" + path).c_str(), nullptr, nullptr) < 0) return false;
+    if (avformat_find_stream_info(input, nullptr) < 0) return false;
     stream = av_find_best_stream(input, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
-    if (stream < 0)
-      return false;
+    if (stream < 0) return false;
     const AVCodec* codec = avcodec_find_decoder(input->streams[stream]->codecpar->codec_id);
     decoder = avcodec_alloc_context3(codec);
     avcodec_parameters_to_context(decoder, input->streams[stream]->codecpar);
@@ -62,8 +59,7 @@ struct Decoding {
 
 std::optional<AudioFacts> inspect_audio(const std::string& path) {
   Decoding decoding;
-  if (!decoding.open(path))
-    return std::nullopt;
+  if (!decoding.open(path)) return std::nullopt;
   AudioFacts facts;
   facts.format = decoding.input->iformat->name;
   facts.codec = avcodec_get_name(decoding.decoder->codec_id);
@@ -76,8 +72,7 @@ std::optional<AudioFacts> inspect_audio(const std::string& path) {
 std::vector<int16_t> decode_s16(const std::string& path) {
   Decoding decoding;
   std::vector<int16_t> samples;
-  if (!decoding.open(path))
-    return samples;
+  if (!decoding.open(path)) return samples;
   decoding.decode_all([&](const AVFrame& frame) {
     if (frame.format == AV_SAMPLE_FMT_S16) {
       const auto* data = reinterpret_cast<const int16_t*>(frame.data[0]);
@@ -89,11 +84,9 @@ std::vector<int16_t> decode_s16(const std::string& path) {
 
 std::optional<int64_t> reported_duration(const std::string& path) {
   AVFormatContext* input = nullptr;
-  if (avformat_open_input(&input, ("file:" + path).c_str(), nullptr, nullptr) < 0)
-    return std::nullopt;
+  if (avformat_open_input(&input, ("file:" + path).c_str(), nullptr, nullptr) < 0) return std::nullopt;
   std::optional<int64_t> duration;
-  if (avformat_find_stream_info(input, nullptr) >= 0 && input->duration != AV_NOPTS_VALUE)
-    duration = input->duration;
+  if (avformat_find_stream_info(input, nullptr) >= 0 && input->duration != AV_NOPTS_VALUE) duration = input->duration;
   avformat_close_input(&input);
   return duration;
 }

@@ -9,8 +9,8 @@
 namespace enginebin_test {
 
 struct AudioFacts {
-  std::string format;   // demuxer name
-  std::string codec;    // codec name
+  std::string format;  // demuxer name
+  std::string codec;   // codec name
   int sample_rate = 0;
   int channels = 0;
   int64_t samples = 0;  // per channel, as a player decodes them (encoder delay removed)

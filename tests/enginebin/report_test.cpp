@@ -19,8 +19,8 @@ using namespace std::chrono_literals;
 
 // The probe command line exactly as the program sends it.
 std::vector<std::string> probe_command(const std::string& source, const std::string& folder) {
-  return {"-i", source, "-vcodec", "mpeg4", "-r", "10", "-s", "176x144", "-acodec", "amr_nb",
-          "-ar", "8000", "-b", "1", "-ac", "1", folder + "/wyl.3gp"};
+  return {"-i",     source, "-vcodec", "mpeg4", "-r", "10",  "-s", "176x144",          "-acodec",
+          "amr_nb", "-ar",  "8000",    "-b",    "1",  "-ac", "1",  folder + "/wyl.3gp"};
 }
 
 // The "%02d:%02d:%02d.%01d" text with the tenths truncated.
@@ -59,11 +59,9 @@ TEST_P(ProbeTest, ReportsTheDurationThenRefusesTheOutputAndLeavesNoFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Containers, ProbeTest,
-                         testing::Values("clip.avi", "clip.mp4", "clip.mkv", "clip.mov", "clip.flv",
-                                         "clip.mpg", "clip.wmv", "clip.3gp"),
-                         [](const auto& info) {
-                           return info.param.substr(info.param.find('.') + 1);
-                         });
+                         testing::Values("clip.avi", "clip.mp4", "clip.mkv", "clip.mov", "clip.flv", "clip.mpg",
+                                         "clip.wmv", "clip.3gp"),
+                         [](const auto& info) { return info.param.substr(info.param.find('.') + 1); });
 
 TEST(InputReport, UnknownLengthIsReportedAsNotAvailable) {
   const std::string folder = fresh_folder("unknown-length");
@@ -90,23 +88,25 @@ TEST(InputReport, ArrivesWhileTheConversionStillRuns) {
   // The runner reads the report from the pipe while the engine is busy; it must not sit in a
   // buffer until the engine ends.
   const std::string folder = fresh_folder("early-report");
-  ChildProcess engine(engine_command({"-y", "-i", test_clip("long.wav"), "-acodec", "mp3", "-ab",
-                                      "320", "-f", "mp3", folder + "/out.mp3"}));
+  ChildProcess engine(engine_command(
+      {"-y", "-i", test_clip("long.wav"), "-acodec", "mp3", "-ab", "320", "-f", "mp3", folder + "/out.mp3"}));
   ASSERT_TRUE(engine.wait_for_output("Duration: ", 20s)) << engine.output();
   EXPECT_TRUE(engine.running());
 }
 
 TEST(ProgressReport, HasTheClassicLayoutAndEndsWithTheWrittenLength) {
   const std::string folder = fresh_folder("progress");
-  const ProcessResult result =
-      run_engine({"-y", "-i", test_clip("clip.mp4"), "-bitexact", "-acodec", "mp3", "-ac", "2",
-                  "-ar", "44100", "-vol", "256", "-ab", "128", "-f", "mp3", "-ss", "00:00:00", "-t",
-                  "00:00:02.5", folder + "/wyl.mp3"});
+  const ProcessResult result = run_engine({"-y",        "-i",         test_clip("clip.mp4"),
+                                           "-bitexact", "-acodec",    "mp3",
+                                           "-ac",       "2",          "-ar",
+                                           "44100",     "-vol",       "256",
+                                           "-ab",       "128",        "-f",
+                                           "mp3",       "-ss",        "00:00:00",
+                                           "-t",        "00:00:02.5", folder + "/wyl.mp3"});
   ASSERT_EQ(result.exit_code, 0) << result.output;
   const std::regex report(R"(size=[ \d]{7}\dkB time=(\d+\.\d) bitrate=[ \d]{3}\d\.\dkbits/s    \r)");
   std::vector<std::string> times;
-  for (std::sregex_iterator it(result.output.begin(), result.output.end(), report), end; it != end;
-       ++it)
+  for (std::sregex_iterator it(result.output.begin(), result.output.end(), report), end; it != end; ++it)
     times.push_back((*it)[1].str());
   ASSERT_FALSE(times.empty()) << result.output;
   EXPECT_EQ(times.back(), "2.5");
@@ -118,14 +118,12 @@ TEST(ProgressReport, HasTheClassicLayoutAndEndsWithTheWrittenLength) {
 TEST(ProgressReport, IsThrottledToAboutTwiceASecond) {
   const std::string folder = fresh_folder("throttle");
   const auto started = std::chrono::steady_clock::now();
-  const ProcessResult result = run_engine({"-y", "-i", test_clip("long.wav"), "-acodec", "mp3",
-                                           "-f", "mp3", folder + "/out.mp3"});
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  const ProcessResult result =
+      run_engine({"-y", "-i", test_clip("long.wav"), "-acodec", "mp3", "-f", "mp3", folder + "/out.mp3"});
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   ASSERT_EQ(result.exit_code, 0) << result.output;
   std::size_t reports = 0;
-  for (std::size_t at = 0; (at = result.output.find("size=", at)) != std::string::npos; ++at)
-    ++reports;
+  for (std::size_t at = 0; (at = result.output.find("size=", at)) != std::string::npos; ++at) ++reports;
   EXPECT_GE(reports, 1u);
   EXPECT_LE(static_cast<double>(reports), seconds * 2 + 2) << "over " << seconds << " s";
 }

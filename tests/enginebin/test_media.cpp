@@ -16,18 +16,17 @@ namespace {
 const std::vector<std::string> kVideo = {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=10"};
 std::vector<std::string> tone(int rate, const std::string& layout) {
   return {"-f", "lavfi", "-i",
-          "sine=frequency=440:sample_rate=" + std::to_string(rate) +
-              ",aformat=channel_layouts=" + layout};
+          "sine=frequency=440:sample_rate=" + std::to_string(rate) + ",aformat=channel_layouts=" + layout};
 }
 std::vector<std::string> noise() {
-  return {"-f", "lavfi", "-i", "anoisesrc=sample_rate=44100:seed=11:amplitude=0.4,"
-                               "aformat=channel_layouts=stereo"};
+  return {"-f", "lavfi", "-i",
+          "anoisesrc=sample_rate=44100:seed=11:amplitude=0.4,"
+          "aformat=channel_layouts=stereo"};
 }
 
 std::vector<std::string> join(std::initializer_list<std::vector<std::string>> parts) {
   std::vector<std::string> all;
-  for (const auto& part : parts)
-    all.insert(all.end(), part.begin(), part.end());
+  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
   return all;
 }
 
@@ -38,32 +37,26 @@ std::vector<std::string> recipe(const std::string& name) {
     return join({kVideo, tone(44100, "stereo"), three_seconds, {"-c:v", "mpeg4", "-c:a", "libmp3lame"}});
   if (name == "clip.mp4")
     return join({kVideo, tone(48000, "stereo"), three_seconds, {"-c:v", "libx264", "-c:a", "aac"}});
-  if (name == "clip.mkv")
-    return join({kVideo, tone(48000, "5.1"), three_seconds, {"-c:v", "mpeg4", "-c:a", "ac3"}});
-  if (name == "clip.mov")
-    return join({kVideo, tone(44100, "mono"), three_seconds, {"-c:v", "mjpeg", "-c:a", "aac"}});
+  if (name == "clip.mkv") return join({kVideo, tone(48000, "5.1"), three_seconds, {"-c:v", "mpeg4", "-c:a", "ac3"}});
+  if (name == "clip.mov") return join({kVideo, tone(44100, "mono"), three_seconds, {"-c:v", "mjpeg", "-c:a", "aac"}});
   if (name == "clip.flv")
     return join({kVideo, tone(22050, "mono"), three_seconds, {"-c:v", "flv1", "-c:a", "libmp3lame"}});
   if (name == "clip.mpg")
-    return join({kVideo, tone(48000, "stereo"), three_seconds,
-                 {"-c:v", "mpeg2video", "-c:a", "mp2", "-f", "vob"}});
+    return join({kVideo, tone(48000, "stereo"), three_seconds, {"-c:v", "mpeg2video", "-c:a", "mp2", "-f", "vob"}});
   if (name == "clip.wmv")
     return join({kVideo, tone(44100, "stereo"), three_seconds, {"-c:v", "wmv2", "-c:a", "wmav2"}});
   if (name == "clip.3gp")
-    return join({{"-f", "lavfi", "-i", "testsrc=size=176x144:rate=10"}, tone(16000, "mono"),
-                 three_seconds, {"-c:v", "h263", "-c:a", "aac"}});
-  if (name == "pcm.avi")
-    return join({kVideo, noise(), {"-t", "6", "-c:v", "mpeg4", "-c:a", "pcm_s16le"}});
-  if (name == "pcm.mov")
-    return join({kVideo, noise(), {"-t", "6", "-c:v", "mjpeg", "-c:a", "pcm_s16le"}});
+    return join({{"-f", "lavfi", "-i", "testsrc=size=176x144:rate=10"},
+                 tone(16000, "mono"),
+                 three_seconds,
+                 {"-c:v", "h263", "-c:a", "aac"}});
+  if (name == "pcm.avi") return join({kVideo, noise(), {"-t", "6", "-c:v", "mpeg4", "-c:a", "pcm_s16le"}});
+  if (name == "pcm.mov") return join({kVideo, noise(), {"-t", "6", "-c:v", "mjpeg", "-c:a", "pcm_s16le"}});
   if (name == "short.avi")
     return join({kVideo, tone(44100, "stereo"), {"-t", "0.5", "-c:v", "mpeg4", "-c:a", "pcm_s16le"}});
-  if (name == "long.wav")
-    return join({tone(44100, "stereo"), {"-t", "120"}});
-  if (name == "noaudio.avi")
-    return join({kVideo, three_seconds, {"-c:v", "mpeg4"}});
-  if (name == "unknown.h264")
-    return join({kVideo, {"-t", "2", "-c:v", "libx264", "-f", "h264"}});
+  if (name == "long.wav") return join({tone(44100, "stereo"), {"-t", "120"}});
+  if (name == "noaudio.avi") return join({kVideo, three_seconds, {"-c:v", "mpeg4"}});
+  if (name == "unknown.h264") return join({kVideo, {"-t", "2", "-c:v", "libx264", "-f", "h264"}});
   throw std::invalid_argument("no recipe for test clip " + name);
 }
 
@@ -73,8 +66,7 @@ const fs::path& scratch_folder() {
     fs::path path;
     Scratch() {
       std::string pattern = (fs::temp_directory_path() / "sonvarra-enginebin-XXXXXX").string();
-      if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("could not create a scratch folder");
+      if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("could not create a scratch folder");
       path = pattern;
     }
     ~Scratch() {
@@ -85,17 +77,13 @@ const fs::path& scratch_folder() {
   return scratch.path;
 }
 
-void write_bytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+void write_bytes(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 void make_clip(const std::string& name, const fs::path& path) {
-  if (name == "empty.avi")
-    return write_bytes(path, "");
+  if (name == "empty.avi") return write_bytes(path, "");
   if (name == "junk.avi") {
     std::string junk;
-    for (unsigned i = 0; i < 64 * 1024; ++i)
-      junk.push_back(static_cast<char>((i * 2654435761u) >> 24));
+    for (unsigned i = 0; i < 64 * 1024; ++i) junk.push_back(static_cast<char>((i * 2654435761u) >> 24));
     return write_bytes(path, junk);
   }
   std::vector<std::string> command = {ffmpeg_program(), "-nostdin", "-v", "error", "-y"};
@@ -103,8 +91,7 @@ void make_clip(const std::string& name, const fs::path& path) {
   command.insert(command.end(), arguments.begin(), arguments.end());
   command.push_back(path.string());
   const ProcessResult result = run_process(command);
-  if (result.exit_code != 0)
-    throw std::runtime_error("could not make test clip " + name + ": " + result.output);
+  if (result.exit_code != 0) throw std::runtime_error("could not make test clip " + name + ": " + result.output);
 }
 
 }  // namespace
@@ -115,8 +102,7 @@ std::string test_clip(const std::string& name) {
   static std::mutex guard;
   static std::map<std::string, fs::path> made;
   std::lock_guard lock(guard);
-  if (const auto found = made.find(name); found != made.end())
-    return found->second.string();
+  if (const auto found = made.find(name); found != made.end()) return found->second.string();
   const fs::path folder = scratch_folder() / "clips";
   fs::create_directories(folder);
   const fs::path path = folder / name;

@@ -24,9 +24,7 @@ TEST_F(ApplicationTest, AnExceptionInAHandlerIsShownInTheErrorBoxAndEndsOnlyThat
   auto* button = form->CreateComponent<TsButton>();
   button->SetParent(form.get());
   int after = 0;
-  button->OnClick = [&](TObject*) {
-    throw EConvertError("'abc' is not a valid integer value");
-  };
+  button->OnClick = [&](TObject*) { throw EConvertError("'abc' is not a valid integer value"); };
   form->Show();
   static_cast<QAbstractButton*>(button->Widget())->click();
   ASSERT_EQ(dialogs->messages.size(), 1u);

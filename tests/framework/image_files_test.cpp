@@ -72,9 +72,9 @@ TEST_F(ImageFiles, ASectionShowsItsRowsAsTheHeaderLaysThemOut) {
   BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), 2, 2, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
   TBitmap bitmap;
   ASSERT_TRUE(bitmap.NewSection(header));
-  ASSERT_EQ(16u, bitmap.SectionSize());  // two rows of 6 bytes, padded to 8
-  const BYTE bottomUp[16] = {0, 0, 255, 0, 0, 255, 0, 0,     // first row in memory: red, the bottom one
-                             255, 0, 0, 255, 0, 0, 0, 0};    // blue on top
+  ASSERT_EQ(16u, bitmap.SectionSize());                        // two rows of 6 bytes, padded to 8
+  const BYTE bottomUp[16] = {0,   0, 255, 0,   0, 255, 0, 0,   // first row in memory: red, the bottom one
+                             255, 0, 0,   255, 0, 0,   0, 0};  // blue on top
   std::memcpy(bitmap.SectionBits(), bottomUp, sizeof bottomUp);
   EXPECT_EQ(QColor(Qt::blue), bitmap.Image().pixelColor(0, 0));
   EXPECT_EQ(QColor(Qt::red), bitmap.Image().pixelColor(1, 1));
@@ -84,7 +84,8 @@ TEST_F(ImageFiles, ASectionShowsItsRowsAsTheHeaderLaysThemOut) {
   std::memcpy(bitmap.SectionBits(), bottomUp, sizeof bottomUp);
   EXPECT_EQ(QColor(Qt::red), bitmap.Image().pixelColor(0, 0));
 
-  for (auto broken : {BITMAPINFOHEADER{40, 0, 2, 1, 24, BI_RGB, 0, 0, 0, 0, 0}, BITMAPINFOHEADER{40, 2, 2, 1, 8, BI_RGB, 0, 0, 0, 0, 0},
+  for (auto broken : {BITMAPINFOHEADER{40, 0, 2, 1, 24, BI_RGB, 0, 0, 0, 0, 0},
+                      BITMAPINFOHEADER{40, 2, 2, 1, 8, BI_RGB, 0, 0, 0, 0, 0},
                       BITMAPINFOHEADER{40, 2, 2, 1, 24, BI_BITFIELDS, 0, 0, 0, 0, 0},
                       BITMAPINFOHEADER{40, 1 << 20, 1 << 20, 1, 24, BI_RGB, 0, 0, 0, 0, 0}})
     EXPECT_FALSE(bitmap.NewSection(broken)) << broken.biWidth << "x" << broken.biHeight << " " << broken.biBitCount;
@@ -167,7 +168,8 @@ TEST_F(ImageFiles, AFileThatFailsHalfWayIsNotLeftUnderItsName) {
   std::signal(SIGXFSZ, previousHandler);
 
   EXPECT_EQ("the earlier file", test_support::ReadFile(File("old.bmp")));
-  EXPECT_EQ(1, std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator())) << "a part was left behind";
+  EXPECT_EQ(1, std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()))
+      << "a part was left behind";
   EXPECT_THROW(bitmap.SaveToFile(File("no/such/folder.bmp")), EFCreateError);
 
   bitmap.SaveToFile(File("old.bmp"));  // and replaces the old file once it can be written

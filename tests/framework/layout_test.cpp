@@ -65,7 +65,8 @@ TEST(Layout, BuildsComponentsWithTheirPropertiesParentsFieldsAndHandlers) {
         Options = ofAllowMultiSelect
       }
       Folder: TsDirectoryEdit { Text = path "C:\\" }
-    })", "PROBE");
+    })",
+                 "PROBE");
   EXPECT_EQ(form->Name(), "Probe");
   EXPECT_EQ(form->Caption(), "Say \"hi\" \\ bye");
   EXPECT_EQ(form->Width(), 300);
@@ -99,13 +100,17 @@ TEST(Layout, AHandlerThatDoesNotExistFailsWithItsNameAndTheClass) {
 }
 
 TEST(Layout, UnknownClassesPropertiesWrongFieldTypesAndBadTextFail) {
-  EXPECT_NE(ErrorOf("Probe: TProbeForm { X: TNoSuchThing { } }").find("class TNoSuchThing not found"), std::string::npos);
-  EXPECT_NE(ErrorOf("Probe: TProbeForm { Label1: TLabel { Colour = 5 } }").find("Colour does not exist in TLabel"), std::string::npos);
-  EXPECT_NE(ErrorOf("Probe: TProbeForm { Label1: TGroupBox { } }").find("does not hold a TGroupBox"), std::string::npos);
+  EXPECT_NE(ErrorOf("Probe: TProbeForm { X: TNoSuchThing { } }").find("class TNoSuchThing not found"),
+            std::string::npos);
+  EXPECT_NE(ErrorOf("Probe: TProbeForm { Label1: TLabel { Colour = 5 } }").find("Colour does not exist in TLabel"),
+            std::string::npos);
+  EXPECT_NE(ErrorOf("Probe: TProbeForm { Label1: TGroupBox { } }").find("does not hold a TGroupBox"),
+            std::string::npos);
   EXPECT_NE(ErrorOf("Other: TForm1 { }").find("not a TProbeForm"), std::string::npos);
   EXPECT_NE(ErrorOf("Probe: TProbeForm { Caption = \"open").find("unterminated"), std::string::npos);
   EXPECT_NE(ErrorOf("Probe: TProbeForm { Visible = maybe }").find("true or false"), std::string::npos);
-  EXPECT_NE(ErrorOf("Probe: TProbeForm { Label1: TLabel { } Label1: TLabel { } }").find("already exists"), std::string::npos);
+  EXPECT_NE(ErrorOf("Probe: TProbeForm { Label1: TLabel { } Label1: TLabel { } }").find("already exists"),
+            std::string::npos);
 }
 
 TEST(Layout, AMissingLayoutResourceFailsAtCreation) {

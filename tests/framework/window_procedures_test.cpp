@@ -102,10 +102,13 @@ TEST_F(WindowProcedures, HandleIsMadeOnceOnFirstNeedWithTheControlsOwnProcedureA
   EXPECT_STREQ(name, "TRecordingControl");
   // the parent's window holds the child's
   std::vector<HWND> children;
-  EnumChildWindows(form->Handle(), [](HWND child, LPARAM list) {
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&children));
+  EnumChildWindows(
+      form->Handle(),
+      [](HWND child, LPARAM list) {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&children));
   EXPECT_EQ(children, std::vector<HWND>{window});
 }
 
@@ -181,7 +184,8 @@ TEST_F(WindowProcedures, AnAdoptedForeignWindowIsSubclassedAndOnHandleDestructio
   foreignClass.lpfnWndProc = ForeignProc;
   foreignClass.lpszClassName = "ForeignRendererWindow";
   RegisterClassA(&foreignClass);
-  HWND foreign = CreateWindowExA(0, "ForeignRendererWindow", "", WS_POPUP, 0, 0, 30, 30, nullptr, nullptr, nullptr, nullptr);
+  HWND foreign =
+      CreateWindowExA(0, "ForeignRendererWindow", "", WS_POPUP, 0, 0, 30, 30, nullptr, nullptr, nullptr, nullptr);
   ASSERT_TRUE(foreign);
   foreignCalls = 0;
   auto* host = form->CreateComponent<TAdoptingControl>();
@@ -221,10 +225,11 @@ TEST_F(WindowProcedures, BoundsGoThroughTheOverridableSetBoundsAndReachTheWindow
   EXPECT_EQ(control->Widget()->geometry(), QRect(12, 5, 50, 20));
 
   // a procedure may change a placement while it is being made
-  hookPrevious = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(control->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (m == WM_WINDOWPOSCHANGING) reinterpret_cast<WINDOWPOS*>(lp)->cx = 33;
-    return CallWindowProcA(hookPrevious, w, m, wp, lp);
-  })));
+  hookPrevious = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+      control->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_WINDOWPOSCHANGING) reinterpret_cast<WINDOWPOS*>(lp)->cx = 33;
+        return CallWindowProcA(hookPrevious, w, m, wp, lp);
+      })));
   SetWindowPos(control->Handle(), nullptr, 1, 2, 80, 40, SWP_NOZORDER);
   EXPECT_EQ(control->Widget()->geometry(), QRect(1, 2, 33, 40));
   EXPECT_EQ(control->Width(), 33);  // the control follows what its window reports

@@ -44,8 +44,8 @@ class WindowTable : public testing::Test {
     userParameters.clear();
   }
   HWND Make(HWND parent, const char* name, DWORD style = 0) {
-    return CreateWindowExA(0, "RecorderWindow", name, style | (parent ? WS_CHILD : WS_POPUP), 1, 2, 30, 20, parent, nullptr,
-                           nullptr, nullptr);
+    return CreateWindowExA(0, "RecorderWindow", name, style | (parent ? WS_CHILD : WS_POPUP), 1, 2, 30, 20, parent,
+                           nullptr, nullptr, nullptr);
   }
 };
 
@@ -108,9 +108,9 @@ TEST_F(WindowTable, DestroyingAWindowTellsItAndItsChildrenAndForgetsThemButKeeps
 
   received.clear();
   EXPECT_TRUE(DestroyWindow(top));
-  const std::vector<std::pair<HWND, UINT>> expected = {
-      {top, WM_DESTROY}, {child, WM_DESTROY}, {grandchild, WM_DESTROY},
-      {grandchild, WM_NCDESTROY}, {child, WM_NCDESTROY}, {top, WM_NCDESTROY}};
+  const std::vector<std::pair<HWND, UINT>> expected = {{top, WM_DESTROY},        {child, WM_DESTROY},
+                                                       {grandchild, WM_DESTROY}, {grandchild, WM_NCDESTROY},
+                                                       {child, WM_NCDESTROY},    {top, WM_NCDESTROY}};
   EXPECT_EQ(received, expected);
   for (HWND gone : {top, child, grandchild}) EXPECT_FALSE(IsWindow(gone));
   EXPECT_FALSE(PostMessageA(child, WM_USER, 0, 0));

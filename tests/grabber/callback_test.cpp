@@ -106,7 +106,7 @@ TEST_F(CallbackTest, AFrameWhoseBitmapCannotBeMadeIsDroppedAndTheNextIsTaken) {
   std::vector<BYTE> frame(4 * 2 * 4, 0x11);
   SetType(4, 2, 16);  // no section of 16 bits
   grabber.BufferCB(0.0, frame.data(), static_cast<LONG>(frame.size()));
-  SetType(-4, 2);     // nor of a negative width
+  SetType(-4, 2);  // nor of a negative width
   grabber.BufferCB(0.0, frame.data(), static_cast<LONG>(frame.size()));
   EXPECT_FALSE(grabber.Busy());
   double time = 0;
@@ -137,23 +137,25 @@ TEST_F(CallbackTest, FramesFromAnotherThreadReachTheWindowOneAtATime) {
     }
   });
   int taken = 0;
-  ProcessEventsUntil([&] {
-    while (taken < static_cast<int>(messages.size())) {
-      double time = 0;
-      const auto bitmap = grabber.TakeFrame(time);
-      EXPECT_TRUE(bitmap) << "a message without its frame";
-      if (bitmap) {
-        // The frame is whole: every byte is the one its sample time says.
-        const BYTE* bits = bitmap->SectionBits();
-        EXPECT_EQ(static_cast<BYTE>(time), bits[0]);
-        EXPECT_EQ(bits[0], bits[bitmap->SectionSize() - 1]);
-      }
-      ++taken;
-      EXPECT_EQ(static_cast<int>(messages.size()), taken) << "a second frame was sent before the first was handled";
-      grabber.FrameHandled();
-    }
-    return taken >= 20;
-  }, 5000);
+  ProcessEventsUntil(
+      [&] {
+        while (taken < static_cast<int>(messages.size())) {
+          double time = 0;
+          const auto bitmap = grabber.TakeFrame(time);
+          EXPECT_TRUE(bitmap) << "a message without its frame";
+          if (bitmap) {
+            // The frame is whole: every byte is the one its sample time says.
+            const BYTE* bits = bitmap->SectionBits();
+            EXPECT_EQ(static_cast<BYTE>(time), bits[0]);
+            EXPECT_EQ(bits[0], bits[bitmap->SectionSize() - 1]);
+          }
+          ++taken;
+          EXPECT_EQ(static_cast<int>(messages.size()), taken) << "a second frame was sent before the first was handled";
+          grabber.FrameHandled();
+        }
+        return taken >= 20;
+      },
+      5000);
   grabber.Cancel();
   stop = true;
   streaming.join();

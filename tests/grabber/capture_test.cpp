@@ -45,7 +45,8 @@ TEST_F(Capturing, OneFrameReachesEachDestinationAsTheVideoShowsIt) {
   EXPECT_EQ(bmp, captures[1].fileName);
   TBitmap file;
   file.LoadFromFile(bmp);
-  EXPECT_EQ(captures[1].image.convertToFormat(QImage::Format_RGB32), file.Image().convertToFormat(QImage::Format_RGB32));
+  EXPECT_EQ(captures[1].image.convertToFormat(QImage::Format_RGB32),
+            file.Image().convertToFormat(QImage::Format_RGB32));
 
   EXPECT_EQ(jpg, captures[2].fileName);
   TJPEGImage jpeg;
@@ -106,7 +107,8 @@ TEST_F(Capturing, SequentialNamesGoOnFromTheHighestNumberFoundForEachKind) {
   fs::create_directory(Storage("am000040.jpg"));
   ASSERT_TRUE(OpenWithGrabber());
   ASSERT_TRUE(PlayAndWait());
-  for (TFrameCapture_Dest dest : {TFrameCapture_Dest::fcJpegFile, TFrameCapture_Dest::fcBmpFile, TFrameCapture_Dest::fcJpegFile}) {
+  for (TFrameCapture_Dest dest :
+       {TFrameCapture_Dest::fcJpegFile, TFrameCapture_Dest::fcBmpFile, TFrameCapture_Dest::fcJpegFile}) {
     const std::size_t before = captures.size();
     ASSERT_TRUE(movie->CaptureFrames(dest));
     ASSERT_TRUE(WaitForCaptures(before + 1));

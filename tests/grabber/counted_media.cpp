@@ -35,7 +35,8 @@ unsigned ExpectedColour(int frame, int x, int y) {
 double MatchingShare(const QImage& image, int frame, int tolerance, int margin) {
   const auto close = [tolerance](unsigned a, unsigned b) {
     for (int shift : {0, 8, 16})
-      if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance) return false;
+      if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance)
+        return false;
     return true;
   };
   long matching = 0, counted = 0;

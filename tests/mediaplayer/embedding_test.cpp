@@ -48,7 +48,8 @@ TEST(PlayerEmbedding, InPlaceActivationMakesAChildWindowOfTheContainers) {
   EXPECT_EQ(Bounds(window), (RECT{10, 10, 330, 278}));
   char className[100] = {};
   GetClassNameA(window, className, sizeof className);
-  EXPECT_EQ(std::string(className).find("enderer"), std::string::npos) << "only the video renderer's window may be found as it";
+  EXPECT_EQ(std::string(className).find("enderer"), std::string::npos)
+      << "only the video renderer's window may be found as it";
 
   ComPtr<IOleInPlaceObject> inPlace = host.As<IOleInPlaceObject>();
   const RECT moved{20, 30, 220, 180};
@@ -76,7 +77,8 @@ TEST(PlayerEmbedding, AHostMaySubclassTheWindowAndChainToIt) {
   static int seen = 0;
   seen = 0;
   previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
-  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+  SetWindowLongPtrA(window, GWLP_WNDPROC,
+                    reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
                       if (m == WM_SIZE) ++seen;
                       return CallWindowProcA(previous, w, m, wp, lp);
                     }));

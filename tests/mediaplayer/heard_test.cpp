@@ -6,8 +6,8 @@
 #include <cmath>
 
 #include "tests/mediaplayer/audio_capture.h"
-#include "tests/mediaplayer/player_media.h"
 #include "tests/mediaplayer/hosted_player.h"
+#include "tests/mediaplayer/player_media.h"
 #include "tests/ui_support/qt_wait.h"
 
 namespace mediaplayer_test {
@@ -104,7 +104,8 @@ TEST(PlayerHeard, APlayerPausedRightAfterItStartedByItselfMakesNoSound) {
   // What the preview does: seeing the player play after an opening, pause it on the next tick of
   // its 50 ms poll.
   host.Site().onEvent = [&host](const RecordedEvent& event) {
-    if (event.id == DISPID_MPE_PLAYSTATECHANGE && event.numbers.size() == 2 && event.numbers[1] == static_cast<double>(mpPlaying))
+    if (event.id == DISPID_MPE_PLAYSTATECHANGE && event.numbers.size() == 2 &&
+        event.numbers[1] == static_cast<double>(mpPlaying))
       QTimer::singleShot(50, [&host] { host->Pause(); });
   };
   ASSERT_TRUE(host.OpenAndWait(TestMedia("tone.mp4")));
@@ -127,7 +128,8 @@ TEST(PlayerHeard, TheEndRewindsOrStaysAndPlaysAgainAsOften) {
   // AutoRewind (as it comes): back to the start.
   host->put_CurrentPosition(duration - 0.3);
   ASSERT_EQ(host->Play(), S_OK);
-  ASSERT_TRUE(test_support::ProcessEventsUntil([&] { return !host.Site().EventsOf(DISPID_MPE_ENDOFSTREAM).empty(); }, 3000));
+  ASSERT_TRUE(
+      test_support::ProcessEventsUntil([&] { return !host.Site().EventsOf(DISPID_MPE_ENDOFSTREAM).empty(); }, 3000));
   EXPECT_EQ(host.PlayState(), mpStopped);
   EXPECT_EQ(host.Position(), 0.0);
   EXPECT_EQ(host.Site().EventsOf(DISPID_MPE_ENDOFSTREAM)[0].numbers, std::vector<double>{0});
@@ -136,7 +138,8 @@ TEST(PlayerHeard, TheEndRewindsOrStaysAndPlaysAgainAsOften) {
   host->put_AutoRewind(VARIANT_FALSE);
   host->put_CurrentPosition(duration - 0.3);
   ASSERT_EQ(host->Play(), S_OK);
-  ASSERT_TRUE(test_support::ProcessEventsUntil([&] { return host.Site().EventsOf(DISPID_MPE_ENDOFSTREAM).size() == 2; }, 3000));
+  ASSERT_TRUE(
+      test_support::ProcessEventsUntil([&] { return host.Site().EventsOf(DISPID_MPE_ENDOFSTREAM).size() == 2; }, 3000));
   EXPECT_NEAR(host.Position(), duration, 0.05);
   ASSERT_EQ(host->Play(), S_OK);
   ProcessEvents(100);

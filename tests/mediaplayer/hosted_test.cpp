@@ -71,8 +71,8 @@ class TPlayerHost : public TOleControl2 {
  private:
   TEventSlots slots_{*this,
                      {&OnDVDNotify, &OnEndOfStream, &OnOpenStateChange, &OnPlayStateChange, &OnScriptCommand,
-                      &OnBuffering, &OnError, &OnMarkerHit, &OnWarning, &OnNewStream, &OnDisconnect,
-                      &OnPositionChange, &OnDisplayModeChange, &OnReadyStateChange}};
+                      &OnBuffering, &OnError, &OnMarkerHit, &OnWarning, &OnNewStream, &OnDisconnect, &OnPositionChange,
+                      &OnDisplayModeChange, &OnReadyStateChange}};
   ComPtr<IMediaPlayer> player_;
 };
 
@@ -139,7 +139,8 @@ TEST_F(HostedByTheProgramsHost, OpensPausesItsOwnStartAndShowsTheVideoInTheHosts
 
   form->Show();
   const HWND window = host->Handle();
-  ComPtr<IOleInPlaceObject> inPlace = host->OleObject() ? ComPtr<IOleObject>(host->OleObject()).As<IOleInPlaceObject>() : nullptr;
+  ComPtr<IOleInPlaceObject> inPlace =
+      host->OleObject() ? ComPtr<IOleObject>(host->OleObject()).As<IOleInPlaceObject>() : nullptr;
   HWND controlWindow = nullptr;
   ASSERT_TRUE(inPlace);
   inPlace->GetWindow(&controlWindow);
@@ -151,7 +152,8 @@ TEST_F(HostedByTheProgramsHost, OpensPausesItsOwnStartAndShowsTheVideoInTheHosts
   ASSERT_TRUE(ProcessEventsUntil([&] { return host->GetIntegerProperty(DISPID_MP_PLAYSTATE) == mpPaused; }, 10000));
   EXPECT_EQ(openStates, (std::vector<std::pair<int, int>>{{nsClosed, nsOpening}, {nsOpening, nsOpen}}));
   EXPECT_EQ(readyStates, (std::vector<int>{mpReadyStateLoading, mpReadyStateComplete}));
-  EXPECT_EQ(playStates, (std::vector<std::pair<int, int>>{{mpClosed, mpStopped}, {mpStopped, mpPlaying}, {mpPlaying, mpPaused}}));
+  EXPECT_EQ(playStates,
+            (std::vector<std::pair<int, int>>{{mpClosed, mpStopped}, {mpStopped, mpPlaying}, {mpPlaying, mpPaused}}));
   EXPECT_EQ(host->GetIntegerProperty(DISPID_MP_OPENSTATE), nsOpen);
   EXPECT_EQ(host->GetIntegerProperty(DISPID_MP_IMAGESOURCEWIDTH), 320);
 
@@ -182,7 +184,8 @@ TEST_F(HostedByTheProgramsHost, AFailedOpeningReachesTheErrorHandlerWithItsCode)
   ASSERT_TRUE(ProcessEventsUntil([&] { return code != 0; }, 5000));
   EXPECT_EQ(code, static_cast<LONG>(0x80070002));
   EXPECT_NE(description.find("vanished.mp4"), std::string::npos);
-  EXPECT_EQ(host->GetIntegerProperty(DISPID_MP_READYSTATE), mpReadyStateUninitialized) << "no wait for a loading player";
+  EXPECT_EQ(host->GetIntegerProperty(DISPID_MP_READYSTATE), mpReadyStateUninitialized)
+      << "no wait for a loading player";
 }
 
 }  // namespace

@@ -10,8 +10,8 @@
 
 #include "platform/dshow/dshow.h"
 #include "platform/dshow/private_interfaces.h"
-#include "tests/mediaplayer/player_media.h"
 #include "tests/mediaplayer/hosted_player.h"
+#include "tests/mediaplayer/player_media.h"
 #include "tests/ui_support/qt_wait.h"
 
 namespace mediaplayer_test {

@@ -12,8 +12,8 @@
 #include "platform/dshow/dshow.h"
 #include "platform/dshow/filter_factories.h"
 #include "platform/mediaplayer/media_opener.h"
-#include "tests/mediaplayer/player_media.h"
 #include "tests/mediaplayer/hosted_player.h"
+#include "tests/mediaplayer/player_media.h"
 #include "tests/ui_support/qt_wait.h"
 
 namespace mediaplayer_test {
@@ -161,10 +161,12 @@ TEST(PlayerOpen, AFileThatDoesNotAnswerDoesNotHoldUpTheNext) {
     HostedPlayer host;
     com::Bstr stalled(TestMedia("tone.mp4"));
     ASSERT_EQ(host->Open(stalled.Get()), S_OK);
-    test_support::ProcessEventsUntil([&] {
-      std::lock_guard lock(share->mutex);
-      return share->stalled;
-    }, 5000);
+    test_support::ProcessEventsUntil(
+        [&] {
+          std::lock_guard lock(share->mutex);
+          return share->stalled;
+        },
+        5000);
     EXPECT_EQ(host.OpenState(), nsOpening);
 
     const auto before = std::chrono::steady_clock::now();

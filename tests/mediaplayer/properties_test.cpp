@@ -144,8 +144,9 @@ TEST(PlayerProperties, RefuseValuesOutOfRangeWithAnException) {
   DISPID named = DISPID_PROPERTYPUT;
   DISPPARAMS parameters{&argument, &named, 1, 1};
   EXCEPINFO exception{};
-  EXPECT_EQ(host->Invoke(DISPID_MP_VOLUME, GUID_NULL, 0, DISPATCH_PROPERTYPUT, &parameters, nullptr, &exception, nullptr),
-            DISP_E_EXCEPTION);
+  EXPECT_EQ(
+      host->Invoke(DISPID_MP_VOLUME, GUID_NULL, 0, DISPATCH_PROPERTYPUT, &parameters, nullptr, &exception, nullptr),
+      DISP_E_EXCEPTION);
   EXPECT_EQ(exception.scode, E_INVALIDARG);
   EXPECT_FALSE(com::BstrToUtf8(exception.bstrDescription).empty());
   SysFreeString(exception.bstrSource);
@@ -187,7 +188,8 @@ TEST(PlayerProperties, AnnounceChangesToThePropertySinkAndTheDisplayModeToTheEve
   EXPECT_EQ(host->put_Enabled(VARIANT_FALSE), S_OK);
   EXPECT_EQ(host->put_DisplayMode(mpFrames), S_OK);
   EXPECT_EQ(host->put_DisplayMode(mpFrames), S_OK);
-  EXPECT_EQ(host.Site().ChangedProperties(), (std::vector<DISPID>{DISPID_MP_ENABLED, DISPID_MP_DISPLAYMODE, DISPID_MP_DISPLAYMODE}));
+  EXPECT_EQ(host.Site().ChangedProperties(),
+            (std::vector<DISPID>{DISPID_MP_ENABLED, DISPID_MP_DISPLAYMODE, DISPID_MP_DISPLAYMODE}));
   EXPECT_EQ(host.Site().EventsOf(DISPID_MPE_DISPLAYMODECHANGE).size(), 1u);
 
   ComPtr<IOleControl> control = host.As<IOleControl>();

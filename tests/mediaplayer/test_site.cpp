@@ -9,8 +9,8 @@ constexpr char kHostClass[] = "TestPlayerHost";
 
 HWND MakeHostWindow() {
   mediaplayer::EnsureWindowClass(kHostClass);
-  return CreateWindowExA(0, kHostClass, "host", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 400, 320, nullptr, nullptr,
-                         nullptr, nullptr);
+  return CreateWindowExA(0, kHostClass, "host", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 400, 320, nullptr, nullptr, nullptr,
+                         nullptr);
 }
 
 double Number(const VARIANT& v) {
@@ -131,8 +131,8 @@ HRESULT STDMETHODCALLTYPE TestSite::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
   return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE TestSite::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters, VARIANT*,
-                                           EXCEPINFO*, UINT*) {
+HRESULT STDMETHODCALLTYPE TestSite::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters, VARIANT*, EXCEPINFO*,
+                                           UINT*) {
   RecordedEvent event{id, {}};
   if (parameters)
     for (UINT i = parameters->cArgs; i-- > 0;) event.numbers.push_back(Number(parameters->rgvarg[i]));

@@ -15,9 +15,10 @@ TEST(SplitCommandLine, BlanksSeparateAndQuotesGroup) {
 }
 
 TEST(SplitCommandLine, BackslashesAreLiteralUnlessBeforeAQuote) {
-  EXPECT_EQ(SplitCommandLine("c:\\dir\\prog.exe c:\\wyl.mp3 a\\\\b"), (Args{"c:\\dir\\prog.exe", "c:\\wyl.mp3", "a\\\\b"}));
-  EXPECT_EQ(SplitCommandLine("prog a\\\"b"), (Args{"prog", "a\"b"}));             // odd: literal quote
-  EXPECT_EQ(SplitCommandLine("prog \"a\\\\\" b"), (Args{"prog", "a\\", "b"}));    // even: quote closes
+  EXPECT_EQ(SplitCommandLine("c:\\dir\\prog.exe c:\\wyl.mp3 a\\\\b"),
+            (Args{"c:\\dir\\prog.exe", "c:\\wyl.mp3", "a\\\\b"}));
+  EXPECT_EQ(SplitCommandLine("prog a\\\"b"), (Args{"prog", "a\"b"}));           // odd: literal quote
+  EXPECT_EQ(SplitCommandLine("prog \"a\\\\\" b"), (Args{"prog", "a\\", "b"}));  // even: quote closes
   EXPECT_EQ(SplitCommandLine("prog \"say \"\"hi\"\"\""), (Args{"prog", "say \"hi\""}));
 }
 

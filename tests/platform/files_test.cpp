@@ -45,7 +45,8 @@ TEST(MoveFile, ReportsAMissingSourceOrTargetFolder) {
 // crosses file systems.
 TEST(MoveFile, MovesAFileToAnotherFileSystemByCopy) {
   TempFolder source;
-  struct stat a{}, b{};
+  struct stat a {
+  }, b{};
   if (stat("/dev/shm", &b) != 0 || access("/dev/shm", W_OK) != 0) GTEST_SKIP() << "no /dev/shm";
   stat(source.str().c_str(), &a);
   if (a.st_dev == b.st_dev) GTEST_SKIP() << "temporary folder and /dev/shm share a file system";
@@ -59,7 +60,7 @@ TEST(MoveFile, MovesAFileToAnotherFileSystemByCopy) {
   ASSERT_TRUE(MoveFileA((source.str() + "/clip.mp3").c_str(), target.c_str()));
   EXPECT_EQ(ReadFile(target), content);
   EXPECT_FALSE(fs::exists(source.path() / "clip.mp3"));
-  struct stat moved{};
+  struct stat moved {};
   stat(target.c_str(), &moved);
   EXPECT_EQ(moved.st_mode & 0777, 0640u);
 
@@ -91,7 +92,8 @@ TEST(Files, CreateWriteReadAndAttributes) {
 
   EXPECT_EQ(CreateFileA(exe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
-  EXPECT_EQ(CreateFileA(folder.str().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(CreateFileA(folder.str().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+            INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   EXPECT_EQ(CreateFileA((folder.str() + "/no/x").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr),
             INVALID_HANDLE_VALUE);
@@ -128,7 +130,8 @@ TEST(FindFiles, ListsTheNamesThatMatchStarAndQuestionMarkAndNothingElseIsSpecial
   };
   using Found = std::vector<std::pair<std::string, DWORD>>;
   EXPECT_EQ(find("[1]*"), (Found{{"[1]clip.mp3", FILE_ATTRIBUTE_NORMAL}}));
-  EXPECT_EQ(find("clip.mp3*"), (Found{{"clip.mp3", FILE_ATTRIBUTE_NORMAL}, {"clip.mp3.Ab12Cd.part", FILE_ATTRIBUTE_NORMAL}}));
+  EXPECT_EQ(find("clip.mp3*"),
+            (Found{{"clip.mp3", FILE_ATTRIBUTE_NORMAL}, {"clip.mp3.Ab12Cd.part", FILE_ATTRIBUTE_NORMAL}}));
   EXPECT_EQ(find("?lip.mp3"), (Found{{"Clip.mp3", FILE_ATTRIBUTE_NORMAL}, {"clip.mp3", FILE_ATTRIBUTE_NORMAL}}));
   EXPECT_EQ(find("*.mp3").size(), 4u);  // the folder too
   EXPECT_EQ(find("*.*").size(), 9u) << "every name, with \".\" and \"..\"";

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/kernel32.h"
 #include "process_helpers.h"
 #include "tests/support/temp_places.h"
-#include "platform/win32/kernel32.h"
 
 TEST(Processes, PeekCountsWhatArrivedAndReadTakesExactlyThat) {
   PipedChild child(StubCommand("out hello\\r\\n err \\0x exit 7"));

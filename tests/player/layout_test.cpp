@@ -8,7 +8,9 @@ namespace {
 
 using test_support::ProcessEvents;
 
-QRect Bounds(const TControl& control) { return QRect(control.Left(), control.Top(), control.Width(), control.Height()); }
+QRect Bounds(const TControl& control) {
+  return QRect(control.Left(), control.Top(), control.Width(), control.Height());
+}
 
 class MovieLayout : public MovieTest {
  protected:

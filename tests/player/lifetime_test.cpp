@@ -39,8 +39,8 @@ TEST_F(MovieTest, DestructionWhilePlayingStopsTheTickAndLetsGoOfThePlayersWindow
   gone = true;
   ProcessEvents(200);
   EXPECT_EQ(ticksAfter, 0);
-  EXPECT_FALSE(renderer && IsWindow(renderer) && IsWindow(playerWindow) &&
-               GetParent(renderer) == playerWindow && IsWindowVisible(renderer))
+  EXPECT_FALSE(renderer && IsWindow(renderer) && IsWindow(playerWindow) && GetParent(renderer) == playerWindow &&
+               IsWindowVisible(renderer))
       << "nothing of the video stays on the form";
 }
 

@@ -1,7 +1,7 @@
 // Files the desktop hands over, named on the command line or dropped on the main window, go the
 // way of the files chosen in Add's dialog, with the real engine probing them.
-#include <QAbstractScrollArea>
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
@@ -106,7 +106,8 @@ TEST_F(DesktopFilesTest, DroppedFilesAreAddedAsAddAddsThemAndOnlyFilesOfThisMach
   EXPECT_TRUE(FileItems.empty()) << "the drop is over before the files are probed";
   Settle();
   EXPECT_EQ(Listed(), std::vector<AnsiString>{clip});
-  EXPECT_EQ(Messages(), std::vector<AnsiString>{Failure(notes)}) << "a file dropped by itself is tried whatever its name";
+  EXPECT_EQ(Messages(), std::vector<AnsiString>{Failure(notes)})
+      << "a file dropped by itself is tried whatever its name";
 
   DragAcceptFiles(Form1->Handle(), FALSE);
   EXPECT_FALSE(Drop({File(Place("clip.mp4", "later.mp4"))}));
@@ -123,8 +124,8 @@ TEST_F(DesktopFilesTest, ADroppedFolderAddsItsOwnVideosInNameOrderAndAddThenOpen
   const AnsiString b = Place("clip.avi", "videos/b.avi");
   const AnsiString a = Place("clip.mkv", "videos/A.mkv");
   const AnsiString c = Place("clip.mp4", "videos/c.MP4");
-  Place("junk.avi", "videos/readme.txt");   // not a kind the filter offers
-  Place("clip.avi", "videos/sub/d.avi");    // in a sub-folder
+  Place("junk.avi", "videos/readme.txt");  // not a kind the filter offers
+  Place("clip.avi", "videos/sub/d.avi");   // in a sub-folder
   fs::create_directories(places.HomeDir() + "/videos/folder.avi");
   fs::create_directories(places.HomeDir() + "/empty");
   const AnsiString single = Place("clip.flv", "elsewhere/single.flv");

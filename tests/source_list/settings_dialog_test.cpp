@@ -53,8 +53,7 @@ TEST_F(SettingsDialogTest, CancelKeepsTheFileAndTheNextShowReloadsIt) {
     Form2->sComboBox2->SetItemIndex(0);
     Click(Form2->sButton1);
   });
-  EXPECT_EQ(ReadFile(places.SettingsFile()),
-            "; mine\n[SETTINGS]\nPARAM_4=/music/\nPARAM_1=13\nPARAM_2=0\nPARAM_3=1\n");
+  EXPECT_EQ(ReadFile(places.SettingsFile()), "; mine\n[SETTINGS]\nPARAM_4=/music/\nPARAM_1=13\nPARAM_2=0\nPARAM_3=1\n");
 }
 
 TEST_F(SettingsDialogTest, HandEditedValuesThatNoListHoldsReadAsTheDefaults) {

@@ -3,9 +3,9 @@
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
-#include <QWindow>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QWindow>
 #include <filesystem>
 #include <functional>
 
@@ -166,23 +166,28 @@ class PaintLog final : public QObject {
 QWidget* ListViewport() { return static_cast<QAbstractScrollArea*>(Form1->sListView1->Widget())->viewport(); }
 
 TEST_F(SourceListTest, EachFileShowsWhileAddRunsAndOneFileNeverShowsTheProgressGroup) {
-  const AnsiString one = Copy("clip.avi", "one.avi"), two = Copy("clip.mp4", "two.mp4"), three = Copy("clip.mkv", "three.mkv");
+  const AnsiString one = Copy("clip.avi", "one.avi"), two = Copy("clip.mp4", "two.mp4"),
+                   three = Copy("clip.mkv", "three.mkv");
   ASSERT_TRUE(test_support::ProcessEventsUntil([] { return Form1->Widget()->windowHandle()->isExposed(); }));
   PaintLog bar(Form1->ProgressBar1->Widget(), [] {
-    return std::string(Form1->GroupBox3->Visible() ? "shown " : "hidden ") + std::to_string(Form1->ProgressBar1->Position());
+    return std::string(Form1->GroupBox3->Visible() ? "shown " : "hidden ") +
+           std::to_string(Form1->ProgressBar1->Position());
   });
-  PaintLog label(Form1->Label5->Widget(), [] { return static_cast<QLabel*>(Form1->Label5->Widget())->text().toStdString(); });
+  PaintLog label(Form1->Label5->Widget(),
+                 [] { return static_cast<QLabel*>(Form1->Label5->Widget())->text().toStdString(); });
   PaintLog rows(ListViewport(), [] { return std::to_string(Form1->sListView1->Items().Count()); });
   PaintLog group(Form1->GroupBox3->Widget(), [] { return std::string(); });
   // What the dialog covered is painted before the first file is probed.
-  PaintLog window(Form1->sSpeedButton7->Widget(), [] { return std::string(Converter->CommandLine.empty() ? "before" : "after"); });
+  PaintLog window(Form1->sSpeedButton7->Widget(),
+                  [] { return std::string(Converter->CommandLine.empty() ? "before" : "after"); });
 
   Add({one});
   EXPECT_EQ(group.shows, 0) << "one file never shows the progress group";
   Add({two, three, one});  // the last is listed already
   EXPECT_EQ(group.shows, 1);
   EXPECT_EQ(bar.seen, (std::vector<std::string>{"shown 0", "shown 1", "shown 2", "shown 3"}));
-  EXPECT_EQ(label.seen, (std::vector<std::string>{"Adding file:\n" + two, "Adding file:\n" + three, "Adding file:\n" + one}));
+  EXPECT_EQ(label.seen,
+            (std::vector<std::string>{"Adding file:\n" + two, "Adding file:\n" + three, "Adding file:\n" + one}));
   EXPECT_GE(Form1->Label5->Height(), 2 * QFontMetrics(Form1->Label5->Font().ToQFont()).lineSpacing())
       << "both lines fit";
   EXPECT_EQ(rows.seen, (std::vector<std::string>{"1", "2", "3"}));
@@ -201,7 +206,8 @@ TEST_F(SourceListTest, OnlyRegularFilesAreProbedAndOneThatDoesNotAnswerIsNamedSo
   Add({stalled});
   EXPECT_EQ(MessageTexts(),
             (std::vector<AnsiString>{
-                "Fail in initializing file:\r" + pipe + "\r\rIt is not a file but a pipe or a device, which cannot be converted.",
+                "Fail in initializing file:\r" + pipe +
+                    "\r\rIt is not a file but a pipe or a device, which cannot be converted.",
                 "Fail in initializing file:\r" + stalled +
                     "\r\rThe file did not answer; the drive or network share that holds it may not be responding."}));
   EXPECT_EQ(Rows(), 0);

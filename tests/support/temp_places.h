@@ -66,7 +66,8 @@ class TempFolder {
 class TempPlaces {
  public:
   TempPlaces() {
-    for (const char* sub : {"windows", "temp", "home", "program", "config"}) std::filesystem::create_directories(root_.path() / sub);
+    for (const char* sub : {"windows", "temp", "home", "program", "config"})
+      std::filesystem::create_directories(root_.path() / sub);
     env_.Set("SONVARRA_WINDOWS_DIR", WindowsDir());
     env_.Set("SONVARRA_TEMP_DIR", TempDir());
     env_.Set("SONVARRA_HOME_DIR", HomeDir());

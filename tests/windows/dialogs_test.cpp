@@ -41,9 +41,10 @@ TEST_F(ProgramTest, TheSettingsDialogHoldsItsListsAndButtons) {
   EXPECT_EQ(Form2->Color(), clBtnFace);
   EXPECT_TRUE(Form2->OnShow);
 
-  EXPECT_EQ(Form2->sComboBox1->Items(),
-            (std::vector<AnsiString>{"32 kbps", "40 kbps", "48 kbps", "56 kbps", "64 kbps", "80 kbps", "96 kbps", "112 kbs",
-                                     "128 kbps", "160 kbps", "192 kbps", "224 kbps", "256 kbps", "320 kbps"}));
+  EXPECT_EQ(
+      Form2->sComboBox1->Items(),
+      (std::vector<AnsiString>{"32 kbps", "40 kbps", "48 kbps", "56 kbps", "64 kbps", "80 kbps", "96 kbps", "112 kbs",
+                               "128 kbps", "160 kbps", "192 kbps", "224 kbps", "256 kbps", "320 kbps"}));
   EXPECT_EQ(Form2->sComboBox1->Text(), "128 kbps");
   EXPECT_EQ(Form2->sComboBox2->Items(),
             (std::vector<AnsiString>{"16000 Hz", "22050 Hz", "32000 Hz", "44100 Hz", "48000 Hz"}));

@@ -65,11 +65,12 @@ TEST_F(ProgramTest, TheMainWindowsButtonsCarryTheirGlyphsHintAndHandlers) {
     TsSpeedButton* button;
     int width, height;
   };
-  const Glyph glyphs[] = {{Form1->sSpeedButton4, 24, 24}, {Form1->sSpeedButton5, 24, 24}, {Form1->sSpeedButton6, 24, 24},
-                          {Form1->sSpeedButton7, 24, 24}, {Form1->sSpeedButton1, 16, 16}, {Form1->sSpeedButton2, 16, 16},
-                          {Form1->sSpeedButton3, 16, 16}, {Form1->sSpeedButton9, 10, 9},  {Form1->sSpeedButton10, 9, 9},
-                          {Form1->sSpeedButton11, 10, 9}, {Form1->sSpeedButton12, 10, 9}, {Form1->sSpeedButton13, 0, 0},
-                          {Form1->sSpeedButton14, 0, 0}};
+  const Glyph glyphs[] = {
+      {Form1->sSpeedButton4, 24, 24}, {Form1->sSpeedButton5, 24, 24}, {Form1->sSpeedButton6, 24, 24},
+      {Form1->sSpeedButton7, 24, 24}, {Form1->sSpeedButton1, 16, 16}, {Form1->sSpeedButton2, 16, 16},
+      {Form1->sSpeedButton3, 16, 16}, {Form1->sSpeedButton9, 10, 9},  {Form1->sSpeedButton10, 9, 9},
+      {Form1->sSpeedButton11, 10, 9}, {Form1->sSpeedButton12, 10, 9}, {Form1->sSpeedButton13, 0, 0},
+      {Form1->sSpeedButton14, 0, 0}};
   for (const Glyph& g : glyphs) {
     SCOPED_TRACE(g.button->Name());
     EXPECT_EQ(QSize(g.button->Glyph().Width(), g.button->Glyph().Height()), QSize(g.width, g.height));

@@ -26,7 +26,8 @@ void ExpectPlaced(TForm& form, const Placed (&table)[N]) {
     ASSERT_TRUE(control);
     EXPECT_EQ(control->ClassName(), row.className);
     const int width = row.width >= 0 ? row.width : static_cast<TLabel*>(control)->TextWidth();
-    EXPECT_EQ(QRect(control->Left(), control->Top(), control->Width(), control->Height()), QRect(row.left, row.top, width, row.height));
+    EXPECT_EQ(QRect(control->Left(), control->Top(), control->Width(), control->Height()),
+              QRect(row.left, row.top, width, row.height));
     ASSERT_TRUE(control->Widget());
     EXPECT_EQ(control->Widget()->geometry(), QRect(row.left, row.top, width, row.height));
     if (row.caption) {
