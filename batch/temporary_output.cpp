@@ -1,13 +1,25 @@
 #include "batch/temporary_output.h"
 
+#include <vector>
+
 #include "batch/engine_files.h"
 #include "platform/win32/kernel32.h"
-#include "platform/win32/places.h"
 
 namespace batch {
 namespace {
 
 constexpr const char* kPrefix = "wyl-";
+
+// The system's folder for temporary files, with its trailing delimiter.
+AnsiString TemporaryFolder() {
+  std::vector<char> folder(MAX_PATH + 1);
+  DWORD n = GetTempPathA(static_cast<DWORD>(folder.size()), folder.data());
+  if (n >= folder.size()) {
+    folder.resize(n);
+    n = GetTempPathA(static_cast<DWORD>(folder.size()), folder.data());
+  }
+  return n > 0 && n < folder.size() ? AnsiString(folder.data(), n) : AnsiString();
+}
 
 bool IsRunning(DWORD processId) {
   const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
@@ -32,7 +44,8 @@ DWORD OwnerOf(const AnsiString& name) {
 // Removes the files of the temporary root whose owner the test accepts.
 template <class Test>
 void RemoveFilesOf(Test owned) {
-  const AnsiString folder = win32::TemporaryRoot();
+  const AnsiString folder = TemporaryFolder();
+  if (folder.empty()) return;  // never the current folder's files
   WIN32_FIND_DATAA found{};
   const HANDLE search = FindFirstFileA((folder + kPrefix + "*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
@@ -48,7 +61,7 @@ void RemoveFilesOf(Test owned) {
 }  // namespace
 
 AnsiString TemporaryOutputFile(const AnsiString& extension) {
-  const AnsiString folder = ShortPath(win32::TemporaryRoot());
+  const AnsiString folder = ShortPath(TemporaryFolder());
   return folder + kPrefix + IntToStr(GetCurrentProcessId()) + "." + extension;
 }
 
@@ -60,7 +73,6 @@ void RemoveTemporaryFiles() {
 void RemoveAbandonedTemporaryFiles() {
   const DWORD self = GetCurrentProcessId();
   RemoveFilesOf([self](DWORD owner) { return owner != self && !IsRunning(owner); });
-  win32::RemoveAbandonedAliases();
 }
 
 }  // namespace batch

@@ -14,8 +14,8 @@ AnsiString TemporaryOutputFile(const AnsiString& extension);
 // engine of this copy runs.
 void RemoveTemporaryFiles();
 
-// Removes what copies of the program that no longer run left behind: their temporary files and
-// their short-name aliases. Those of a running copy stay.
+// Removes the temporary files that copies of the program that no longer run left behind. Those of
+// a running copy stay. (Short names are the system's: it clears away its own.)
 void RemoveAbandonedTemporaryFiles();
 
 }  // namespace batch

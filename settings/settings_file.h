@@ -26,7 +26,8 @@ int ReadSettingIndex(const SettingKey& key);
 // Raises EIniFileException "Unable to write to %s" when the file cannot be written.
 void WriteSettingIndex(const SettingKey& key, int index);
 
-// PARAM_4: the output folder text of the main window, default "C:\" (the platform's drive root).
+// PARAM_4: the output folder text of the main window, default "C:\": on this platform the user's own
+// folder (CSIDL_PROFILE), with a trailing delimiter.
 AnsiString ReadOutputFolder();
 // Raises EIniFileException "Unable to write to %s" when the file cannot be written.
 void WriteOutputFolder(const AnsiString& folder);
