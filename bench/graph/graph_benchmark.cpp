@@ -29,25 +29,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "bench/engine/benchmark_input.h"
-#include "bench/support/quick_input.h"
+#include "bench/support/benchmark_plan.h"
 #include "platform/com/class_registry.h"
 #include "platform/dshow/dshow.h"
 
 namespace {
 
-// What one run measures: the full benchmark's, or the quick mode's on its short clip.
-struct Plan {
-  int runs = 3;
-  int previewSeconds = 10;
-  int seekSeconds = 480;
-  bool quick = false;
-};
+using bench_support::BenchmarkPlan;
 
 struct Run {
   double wall = 0;       // seconds
@@ -170,7 +162,8 @@ int GraphChild(const std::string& mode, const std::string& file, const std::stri
 
 double Best(const std::vector<double>& values) { return *std::min_element(values.begin(), values.end()); }
 
-bool Report(const Plan& plan, const std::string& what, double ours, double theirs, double target, const char* unit) {
+bool Report(const BenchmarkPlan& plan, const std::string& what, double ours, double theirs, double target,
+            const char* unit) {
   const double ratio = theirs > 0 ? ours / theirs : 0;
   const bool met = ratio > 0 && ratio <= target;
   std::printf("%-44s graph %8.3f %s   peer %8.3f %s   ratio %5.2f  (target <= %.1f) %s\n", what.c_str(), ours, unit,
@@ -193,17 +186,9 @@ bool Failed(const Run& run, const char* mode) {
 int main(int argc, char** argv) {
   if (argc == 7 && std::string(argv[1]) == "--child")
     return GraphChild(argv[2], argv[3], argv[4], std::atoi(argv[5]), std::atoi(argv[6]));
-  Plan plan;
-  std::string cache = engine_bench::cache_folder();
-  for (int i = 1; i < argc; ++i) {
-    const std::string option = argv[i];
-    if (option == "--quick") plan = Plan{1, 1, bench_support::QuickInput::kSeekSeconds, true};
-    if (i + 1 < argc && option == "--runs") plan.runs = std::max(1, std::atoi(argv[i + 1]));
-    if (i + 1 < argc && option == "--cache") cache = argv[i + 1];
-  }
-  std::unique_ptr<bench_support::QuickInput> quickInput;
-  if (plan.quick) quickInput = std::make_unique<bench_support::QuickInput>();
-  const std::string file = plan.quick ? quickInput->File() : engine_bench::benchmark_input(cache);
+  const BenchmarkPlan plan = bench_support::ReadPlan(argc, argv, 3);
+  const bench_support::BenchmarkInput input(plan);
+  const std::string& file = input.File();
   const std::string capture = "/tmp/sonvarra-graph-benchmark-" + std::to_string(::getpid()) + ".raw";
   const std::vector<std::string> sound = {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + capture,
                                           "QT_QPA_PLATFORM=offscreen"};

@@ -16,12 +16,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "bench/engine/benchmark_input.h"
-#include "bench/support/quick_input.h"
+#include "bench/support/benchmark_plan.h"
 #include "bench_player.h"
 #include "measured_process.h"
 
@@ -59,13 +57,7 @@ int PlayChild(int argc, char** argv, const std::string& file, double seconds, bo
   return 0;
 }
 
-// What one run measures: the full benchmark's, or the quick mode's on its short clip.
-struct Plan {
-  int runs = 5;
-  int previewSeconds = 10;
-  int seekSeconds = 480;
-  bool quick = false;
-};
+using bench_support::BenchmarkPlan;
 
 struct Row {
   std::string what;
@@ -75,7 +67,7 @@ struct Row {
   double target;
 };
 
-bool Print(const Plan& plan, const std::vector<Row>& rows) {
+bool Print(const BenchmarkPlan& plan, const std::vector<Row>& rows) {
   std::printf("\n%-44s %10s %10s %7s %7s\n", "", "control", "peer", "ratio", "target");
   bool met = true;
   for (const Row& row : rows) {
@@ -109,17 +101,9 @@ int main(int argc, char** argv) {
   if (argc == 5 && std::string(argv[1]) == "--play")
     return PlayChild(argc, argv, argv[2], std::atof(argv[3]), std::string(argv[4]) == "visible");
 
-  Plan plan;
-  std::string cache = engine_bench::cache_folder();
-  for (int i = 1; i < argc; ++i) {
-    const std::string option = argv[i];
-    if (option == "--quick") plan = Plan{1, 1, bench_support::QuickInput::kSeekSeconds, true};
-    if (i + 1 < argc && option == "--runs") plan.runs = std::max(1, std::atoi(argv[i + 1]));
-    if (i + 1 < argc && option == "--cache") cache = argv[i + 1];
-  }
-  std::unique_ptr<bench_support::QuickInput> quickInput;
-  if (plan.quick) quickInput = std::make_unique<bench_support::QuickInput>();
-  const std::string input = plan.quick ? quickInput->File() : engine_bench::benchmark_input(cache);
+  const BenchmarkPlan plan = bench_support::ReadPlan(argc, argv, 5);
+  const bench_support::BenchmarkInput benchmarkInput(plan);
+  const std::string& input = benchmarkInput.File();
   const std::string self = "/proc/self/exe";
   char program[4096] = {};
   if (readlink(self.c_str(), program, sizeof program - 1) <= 0) return 1;
