@@ -8,9 +8,9 @@
 #include "app/file_items.h"
 #include "app/main_window.h"
 #include "app/output_naming.h"
-#include "app/output_placement.h"
 #include "app/progress_dialog.h"
-#include "app/temporary_output.h"
+#include "batch/failure_reasons.h"
+#include "batch/output_placement.h"
 #include "framework/dialogs.h"
 #include "platform/win32/kernel32.h"
 
@@ -59,7 +59,7 @@ bool PrepareOutputFolder(TsDirectoryEdit& edit) {
     edit.SetText(folder);
   }
   AnsiString failedLevel;
-  if (const DWORD error = CreateFolderPath(folder, failedLevel); error != ERROR_SUCCESS) {
+  if (const DWORD error = batch::CreateFolderPath(folder, failedLevel); error != ERROR_SUCCESS) {
     // The system's words for a file in the way speak of creating a file, which confuses here.
     const AnsiString reason = error == ERROR_ALREADY_EXISTS && FileExists(failedLevel)
                                   ? "\"" + failedLevel + "\" is a file, not a folder."
@@ -77,20 +77,20 @@ void PutOutputInPlace(const AnsiString& folder) {
   const AnsiString name = ExtractFileName(CurrentRun.Source);
   const AnsiString& finished = CurrentRun.TemporaryFile;
   if (Converter->ExitCode != 0 || !FileExists(finished)) {
-    const TFailedRun run{Converter->Output,
-                         Converter->ExitCode,
-                         CurrentRun.Source,
-                         CurrentRun.ShortSource,
-                         finished,
-                         CurrentTarget,
-                         ext};
-    BatchFailures.push_back({name, EngineFailureReason(run)});
+    const batch::FailedRun run{Converter->Output,
+                               Converter->ExitCode,
+                               CurrentRun.Source,
+                               CurrentRun.ShortSource,
+                               finished,
+                               CurrentTarget,
+                               ext};
+    BatchFailures.push_back({name, batch::EngineFailureReason(run)});
     DeleteFileA(finished.c_str());
     return;
   }
-  if (const DWORD error = MoveOutputIntoPlace(finished, CurrentRun.Source, folder, ext, CurrentTarget);
+  if (const DWORD error = batch::MoveOutputIntoPlace(finished, CurrentRun.Source, folder, ext, CurrentTarget);
       error != ERROR_SUCCESS) {
-    BatchFailures.push_back({name, MoveFailureReason(CurrentTarget, error)});
+    BatchFailures.push_back({name, batch::MoveFailureReason(CurrentTarget, error)});
     DeleteFileA(finished.c_str());
   }
 }
@@ -98,10 +98,10 @@ void PutOutputInPlace(const AnsiString& folder) {
 // Refuses, with the batch's own advice, a sample rate the chosen format cannot have.
 bool CheckSampleRate() {
   const AnsiString ext = OutputFormatExt();
-  const std::vector<int> rates = SupportedSampleRates(ext);
+  const std::vector<int> rates = batch::SupportedSampleRates(ext);
   const AnsiString rate = StoredConversionSettings().SampleRate;
   if (rates.empty() || std::find(rates.begin(), rates.end(), StrToIntDef(rate, 0)) != rates.end()) return true;
-  ShowMessage(SampleRateAdvice(ext, rate, rates));
+  ShowMessage(batch::SampleRateAdvice(ext, rate, rates));
   return false;
 }
 
@@ -180,7 +180,7 @@ void TForm1::ConvertNext() {
   if (!FileExists(source)) {
     // Its name could not be shortened: on a command line it would fall apart into arguments
     // that the engine takes for others.
-    BatchFailures.push_back({ExtractFileName(source), kSourceMissingReason});
+    BatchFailures.push_back({ExtractFileName(source), batch::kSourceMissingReason});
     ConvertNext();
     return;
   }

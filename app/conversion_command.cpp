@@ -3,7 +3,7 @@
 #include "app/batch_state.h"
 #include "app/engine_deployment.h"
 #include "app/main_window.h"
-#include "app/temporary_output.h"
+#include "batch/temporary_output.h"
 #include "platform/win32/kernel32.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_file.h"
@@ -26,35 +26,22 @@ AnsiString OutputFormatExt() {
   }
 }
 
-TConversionSettings StoredConversionSettings() {
-  TConversionSettings settings;
+batch::ConversionSettings StoredConversionSettings() {
+  batch::ConversionSettings settings;
   settings.BitRate = ComboValue(*Form2->sComboBox1, ReadSettingIndex(kBitRateKey));
   settings.SampleRate = ComboValue(*Form2->sComboBox2, ReadSettingIndex(kSampleRateKey));
   settings.Channels = IntToStr(ReadSettingIndex(kChannelsKey) + 1);
   return settings;
 }
 
-std::vector<int> SupportedSampleRates(const AnsiString& ext) {
-  if (ext == "ac3") return {32000, 44100, 48000};  // AC-3 knows no lower rates
-  return {};
-}
-
-AnsiString ConversionCommandLine(const AnsiString& shortSource, const AnsiString& ext,
-                                 const TConversionSettings& settings, const AnsiString& rangeBegin,
-                                 const AnsiString& rangeLength, const AnsiString& output) {
-  return EnginePath + "nnn.exe" + " -y -i " + shortSource + " -bitexact -acodec " + ext + " -ac " + settings.Channels +
-         " -ar " + settings.SampleRate + " -vol 256 " + " -ab " + settings.BitRate + " -f " + ext + " -ss " +
-         rangeBegin + " -t " + rangeLength + " " + output;
-}
-
 void ConvertFile(const AnsiString& source) {
-  const TConversionSettings settings = StoredConversionSettings();
+  const batch::ConversionSettings settings = StoredConversionSettings();
   const AnsiString ext = OutputFormatExt();
   CurrentRun.Source = source;
   CurrentRun.ShortSource = ShortPathName(source);
-  CurrentRun.TemporaryFile = TemporaryOutputFile(ext);
+  CurrentRun.TemporaryFile = batch::TemporaryOutputFile(ext);
   // A file left by a cancelled or failed run must never pass for this run's output.
-  RemoveTemporaryFiles();
-  Converter->Run(
-      ConversionCommandLine(CurrentRun.ShortSource, ext, settings, RangeBegin, RangeLength, CurrentRun.TemporaryFile));
+  batch::RemoveTemporaryFiles();
+  Converter->Run(batch::ConversionCommandLine(EnginePath, CurrentRun.ShortSource, ext, settings, RangeBegin,
+                                              RangeLength, CurrentRun.TemporaryFile));
 }

@@ -1,8 +1,7 @@
 // The engine command line of one batch file.
 #pragma once
 
-#include <vector>
-
+#include "batch/command_lines.h"
 #include "framework/skin/scombobox.h"
 #include "framework/sysutils.h"
 
@@ -14,24 +13,9 @@ AnsiString ComboValue(const TsComboBox& list, int index);
 // "mp3", "ac3" or "wav".
 AnsiString OutputFormatExt();
 
-struct TConversionSettings {
-  AnsiString BitRate;     // kbit/s
-  AnsiString SampleRate;  // Hz
-  AnsiString Channels;
-};
-
 // The settings stored in "settings.ini", turned into engine values through the settings dialog's
 // lists.
-TConversionSettings StoredConversionSettings();
-
-// The sample rates (Hz) that files of the format can have; empty when every listed rate serves.
-std::vector<int> SupportedSampleRates(const AnsiString& ext);
-
-// EnginePath + "nnn.exe -y -i <source> -bitexact -acodec <ext> -ac <channels> -ar <rate>
-// -vol 256  -ab <kbps> -f <ext> -ss <begin> -t <length> <output>"; every path short and unquoted.
-AnsiString ConversionCommandLine(const AnsiString& shortSource, const AnsiString& ext,
-                                 const TConversionSettings& settings, const AnsiString& rangeBegin,
-                                 const AnsiString& rangeLength, const AnsiString& output);
+batch::ConversionSettings StoredConversionSettings();
 
 // Starts the engine on the source's range (RangeBegin, RangeLength) into this process's temporary
 // file, after removing whatever earlier runs left there; CurrentRun names both.

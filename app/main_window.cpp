@@ -2,8 +2,8 @@
 
 #include "app/engine_deployment.h"
 #include "app/pictures.h"
-#include "app/temporary_output.h"
 #include "app/termination_request.h"
+#include "batch/temporary_output.h"
 #include "framework/class_registry.h"
 #include "platform/win32/shell32.h"
 #include "settings/settings_dialog.h"
@@ -81,7 +81,7 @@ void TForm1::DeclarePublished(TPublishedTable& t) {
 // Runs before the settings and progress dialogs exist.
 void TForm1::FormCreate(TObject*) {
   Converter = std::make_unique<Tmpegconverter>();
-  RemoveAbandonedTemporaryFiles();
+  batch::RemoveAbandonedTemporaryFiles();
   CloseOnTerminationRequest(Handle());
   DragAcceptFiles(Handle(), TRUE);
   DeployEngine();
@@ -93,7 +93,7 @@ void TForm1::FormDestroy(TObject*) {
   // The program can end during a batch (its main window closed, a termination request, Halt):
   // the engine must not run on, nor its file stay behind.
   if (Converter) Converter->Terminate();
-  RemoveTemporaryFiles();
+  batch::RemoveTemporaryFiles();
   WriteOutputFolder(sDirectoryEdit1->Text());
   Converter.reset();
 }

@@ -1,11 +1,8 @@
-// Names of the batch's output files.
+// The batch's output names, under the name the main window's unit gives them.
 #pragma once
 
-#include "framework/sysutils.h"
+#include "batch/output_naming.h"
 
-// folder (ending in a delimiter) + the source's file name with its extension replaced, prefixed
-// "[1]", "[2]", ... until the name is free: clip.avi gives clip.mp3, [1]clip.mp3, [2]clip.mp3...
-AnsiString UniqueFileName(const AnsiString& source, const AnsiString& folder, const AnsiString& extension);
-
-// Whether anything (file or folder) already has this name.
-bool PathIsTaken(const AnsiString& path);
+inline AnsiString UniqueFileName(const AnsiString& source, const AnsiString& folder, const AnsiString& extension) {
+  return batch::FreeOutputName(source, folder, extension);
+}

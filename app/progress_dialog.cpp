@@ -2,7 +2,7 @@
 
 #include "app/batch_state.h"
 #include "app/main_window.h"
-#include "app/temporary_output.h"
+#include "batch/temporary_output.h"
 
 TForm3* Form3 = nullptr;
 
@@ -28,7 +28,7 @@ void TForm3::sButton1Click(TObject*) {
   CancelRequested = true;
   Converter->Terminate();
   // What the killed engine had written is no result; left there, it could pass for one.
-  RemoveTemporaryFiles();
+  batch::RemoveTemporaryFiles();
 }
 
 // Cancel is the only way out of a running batch.

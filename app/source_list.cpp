@@ -4,54 +4,15 @@
 #include "app/engine_deployment.h"
 #include "app/file_items.h"
 #include "app/main_window.h"
-#include "app/temporary_output.h"
 #include "app/time_codes.h"
+#include "batch/source_probe.h"
 #include "framework/dialogs.h"
 #include "platform/win32/kernel32.h"
 
 namespace {
 
-// The probe asks the engine for a small conversion that nothing reads: only the report of its
-// input matters, and the engine is stopped as soon as that has arrived.
-AnsiString ProbeCommandLine(const AnsiString& path) {
-  return EnginePath + "nnn.exe -i " + ShortPathName(path) +
-         " -vcodec mpeg4 -r 10 -s 176x144 -acodec amr_nb -ar 8000 -b 1 -ac 1 " + TemporaryOutputFile("3gp");
-}
-
-constexpr const char* kNoCodec = "There is no CODEC for this file or can`t support it.";
-
 AnsiString FailureMessage(const AnsiString& path, const AnsiString& reason) {
   return "Fail in initializing file:\r" + path + "\r\r" + reason;
-}
-
-// The duration text of the engine's report; empty, with the reason for the user in failure, when
-// the file cannot be listed.
-AnsiString ProbeDuration(const AnsiString& path, AnsiString& failure) {
-  // A pipe or a device may never deliver a byte, and could keep the window waiting.
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DEVICE)) {
-    failure = "It is not a file but a pipe or a device, which cannot be converted.";
-    return "";
-  }
-  // A file gone since the dialog (or a folder) is not given to the engine: its long name on a
-  // command line would be split into pieces the engine takes for other arguments.
-  if (!FileExists(path)) {
-    failure = kNoCodec;
-    return "";
-  }
-  Converter->Run(ProbeCommandLine(path));
-  Converter->ReadOutput();
-  const AnsiString duration = Converter->GetDuration();
-  const bool timedOut = Converter->ReportTimedOut;
-  // "00:00:00.4" is a short clip, not a file without a length.
-  const bool belowOneSecond = Converter->ReportsLengthBelowOneSecond();
-  Converter->Terminate();
-  if (timedOut) {
-    failure = "The file did not answer; the drive or network share that holds it may not be responding.";
-  } else if (duration == "00:00:00" && !belowOneSecond) {
-    failure = kNoCodec;
-  }
-  return failure.empty() ? duration : AnsiString();
 }
 
 bool IsListed(const AnsiString& path, int rows) {
@@ -100,13 +61,12 @@ void TForm1::AddSourceFiles(const std::vector<AnsiString>& files) {
       ProgressBar1->Repaint();
 
       if (IsListed(path, sListView1->Items().Count())) continue;
-      AnsiString failure;
-      AnsiString duration = ProbeDuration(path, failure);
-      if (!failure.empty()) {
-        ShowMessage(FailureMessage(path, failure));
+      const batch::ProbeResult probe = batch::ProbeSource(*Converter, EnginePath, path);
+      if (!probe.Failure.empty()) {
+        ShowMessage(FailureMessage(path, probe.Failure));
         continue;
       }
-      duration = SecondsToTime(false, Tmpegconverter::TimeToSeconds(duration) + 1);
+      const AnsiString duration = SecondsToTime(false, Tmpegconverter::TimeToSeconds(probe.Duration) + 1);
       FileItems.push_back({path, 0, Tmpegconverter::TimeToSeconds(duration)});
       TListItem* row = sListView1->Items().Add();
       row->SetCaption(ExtractFileName(path));

@@ -1,4 +1,4 @@
-#include "app/temporary_output.h"
+#include "batch/temporary_output.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -44,7 +44,7 @@ TEST(TemporaryFiles, AtStartUpWhatEndedCopiesLeftGoesAndWhatRunningOnesUseStays)
     fs::create_symlink(places.HomeDir(), aliases + "/" + owner + "/0123-home");
   }
 
-  RemoveAbandonedTemporaryFiles();
+  batch::RemoveAbandonedTemporaryFiles();
   std::vector<std::string> left;
   for (const auto& entry : fs::directory_iterator(root))
     if (entry.is_regular_file()) left.push_back(entry.path().filename().string());
@@ -55,7 +55,7 @@ TEST(TemporaryFiles, AtStartUpWhatEndedCopiesLeftGoesAndWhatRunningOnesUseStays)
   EXPECT_FALSE(fs::exists(aliases + "/" + ended));
   EXPECT_TRUE(fs::is_symlink(aliases + "/" + running + "/0123-home"));
 
-  RemoveTemporaryFiles();  // this copy's own, once its engine is stopped
+  batch::RemoveTemporaryFiles();  // this copy's own, once its engine is stopped
   EXPECT_FALSE(fs::exists(root + "wyl-" + self + ".mp3"));
   EXPECT_TRUE(fs::exists(root + "wyl-" + running + ".mp3"));
 }

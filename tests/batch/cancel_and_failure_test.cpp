@@ -6,7 +6,7 @@
 #include <csignal>
 
 #include "app/engine_deployment.h"
-#include "app/temporary_output.h"
+#include "batch/temporary_output.h"
 #include "platform/win32/places.h"
 #include "tests/batch/batch_program.h"
 #include "tests/enginebin/media_inspection.h"
@@ -88,7 +88,7 @@ TEST_F(BatchTest, EndingTheProgramDuringABatchStopsTheEngineRemovesItsFileAndSav
 }
 
 TEST_F(BatchTest, FailedFilesAreNamedWithTheirReasonAndNothingStaleTakesTheirPlace) {
-  const std::string leftover = TemporaryOutputFile("mp3");
+  const std::string leftover = batch::TemporaryOutputFile("mp3");
   test_support::WriteFile(leftover, "left by a killed run");
   List(Source(test_clip("junk.avi"), "junk.avi"));
   List(Source(test_clip("noaudio.avi"), "no audio.avi"));  // given to the engine by an alias
@@ -105,7 +105,7 @@ TEST_F(BatchTest, FailedFilesAreNamedWithTheirReasonAndNothingStaleTakesTheirPla
 }
 
 TEST_F(BatchTest, OnlyAFileThatTheCurrentRunFinishedIsMoved) {
-  const std::string temporary = TemporaryOutputFile("mp3");
+  const std::string temporary = batch::TemporaryOutputFile("mp3");
   test_support::WriteFile(temporary, "left by an earlier run");
   ReplaceEngine("exit 0");  // ends well without writing a thing
   List(Source(test_clip("clip.avi"), "clip.avi"));
@@ -148,7 +148,7 @@ TEST_F(BatchTest, AnOutputThatCannotBeMovedIsReportedAndRemoved) {
             "Done.\r\n\r\n1 of 1 file could not be converted:\r\nclip.avi: The converted file could "
             "not be saved as " +
                 Output() + "clip.mp3: " + SysErrorMessage(ERROR_PATH_NOT_FOUND));
-  EXPECT_FALSE(fs::exists(TemporaryOutputFile("mp3")));
+  EXPECT_FALSE(fs::exists(batch::TemporaryOutputFile("mp3")));
 }
 
 TEST_F(BatchTest, TheTemporaryFileMayLieOnAnotherFileSystemThanTheOutput) {

@@ -4,7 +4,7 @@
 
 #include "app/conversion_command.h"
 #include "app/engine_deployment.h"
-#include "app/temporary_output.h"
+#include "batch/temporary_output.h"
 #include "tests/batch/batch_program.h"
 #include "tests/enginebin/media_inspection.h"
 #include "tests/enginebin/test_media.h"
@@ -53,11 +53,12 @@ TEST_P(BatchFormat, ConvertsEveryRowWithTheStoredSettingsAndItsRange) {
     EXPECT_NEAR(facts->seconds(), seconds, format.tolerance);
   }
   // The last file's command, piece by piece (two blanks after 256).
-  EXPECT_EQ(Converter->CommandLine,
-            EnginePath + "nnn.exe -y -i " + ShortPathName(cut) + " -bitexact -acodec " + format.ext + " -ac " +
-                std::to_string(format.channels) + " -ar " + std::to_string(format.sampleRate) + " -vol 256  -ab " +
-                format.bitRate + " -f " + format.ext + " -ss 00:00:01 -t 00:00:02 " + TemporaryOutputFile(format.ext));
-  EXPECT_FALSE(fs::exists(TemporaryOutputFile(format.ext)));
+  EXPECT_EQ(Converter->CommandLine, EnginePath + "nnn.exe -y -i " + ShortPathName(cut) + " -bitexact -acodec " +
+                                        format.ext + " -ac " + std::to_string(format.channels) + " -ar " +
+                                        std::to_string(format.sampleRate) + " -vol 256  -ab " + format.bitRate +
+                                        " -f " + format.ext + " -ss 00:00:01 -t 00:00:02 " +
+                                        batch::TemporaryOutputFile(format.ext));
+  EXPECT_FALSE(fs::exists(batch::TemporaryOutputFile(format.ext)));
   EXPECT_EQ(CurrentDuration, 2);
   EXPECT_TRUE(FileItems.empty());
   EXPECT_EQ(Form1->sListView1->Items().Count(), 0);

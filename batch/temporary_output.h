@@ -4,6 +4,8 @@
 
 #include "framework/sysutils.h"
 
+namespace batch {
+
 // Short form of the temporary root + "wyl-<process id>." + extension, ready for a command line.
 AnsiString TemporaryOutputFile(const AnsiString& extension);
 
@@ -15,3 +17,5 @@ void RemoveTemporaryFiles();
 // Removes what copies of the program that no longer run left behind: their temporary files and
 // their short-name aliases. Those of a running copy stay.
 void RemoveAbandonedTemporaryFiles();
+
+}  // namespace batch

@@ -1,9 +1,10 @@
-#include "app/temporary_output.h"
+#include "batch/temporary_output.h"
 
-#include "app/engine_deployment.h"
+#include "batch/engine_files.h"
 #include "platform/win32/kernel32.h"
 #include "platform/win32/places.h"
 
+namespace batch {
 namespace {
 
 constexpr const char* kPrefix = "wyl-";
@@ -47,7 +48,7 @@ void RemoveFilesOf(Test owned) {
 }  // namespace
 
 AnsiString TemporaryOutputFile(const AnsiString& extension) {
-  const AnsiString folder = ShortPathName(win32::TemporaryRoot());
+  const AnsiString folder = ShortPath(win32::TemporaryRoot());
   return folder + kPrefix + IntToStr(GetCurrentProcessId()) + "." + extension;
 }
 
@@ -61,3 +62,5 @@ void RemoveAbandonedTemporaryFiles() {
   RemoveFilesOf([self](DWORD owner) { return owner != self && !IsRunning(owner); });
   win32::RemoveAbandonedAliases();
 }
+
+}  // namespace batch

@@ -1,10 +1,12 @@
-#include "app/output_naming.h"
+#include "batch/output_naming.h"
 
 #include "platform/win32/kernel32.h"
 
+namespace batch {
+
 bool PathIsTaken(const AnsiString& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-AnsiString UniqueFileName(const AnsiString& source, const AnsiString& folder, const AnsiString& extension) {
+AnsiString FreeOutputName(const AnsiString& source, const AnsiString& folder, const AnsiString& extension) {
   AnsiString name = ExtractFileName(source);
   const AnsiString oldExtension = ExtractFileExt(name);
   if (!oldExtension.empty()) {
@@ -18,3 +20,5 @@ AnsiString UniqueFileName(const AnsiString& source, const AnsiString& folder, co
   for (int n = 1; PathIsTaken(folder + candidate); ++n) candidate = "[" + IntToStr(n) + "]" + base;
   return folder + candidate;
 }
+
+}  // namespace batch

@@ -1,7 +1,9 @@
-// Putting the batch's output in place: the output folder and the final move of each file.
+// Putting converted files in place: the output folder and the final move of each file.
 #pragma once
 
 #include "framework/sysutils.h"
+
+namespace batch {
 
 // Creates the folder with every missing level. Returns ERROR_SUCCESS, or the system's error for
 // the level that could not be made, which failedLevel then names (a file in the way reads as
@@ -13,3 +15,5 @@ DWORD CreateFolderPath(const AnsiString& folder, AnsiString& failedLevel);
 // Returns ERROR_SUCCESS or the move's error.
 DWORD MoveOutputIntoPlace(const AnsiString& finished, const AnsiString& source, const AnsiString& folder,
                           const AnsiString& extension, AnsiString& target);
+
+}  // namespace batch

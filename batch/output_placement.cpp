@@ -1,8 +1,10 @@
-#include "app/output_placement.h"
+#include "batch/output_placement.h"
 
-#include "app/output_naming.h"
+#include "batch/output_naming.h"
 #include "platform/win32/errors.h"
 #include "platform/win32/kernel32.h"
+
+namespace batch {
 
 DWORD CreateFolderPath(const AnsiString& folder, AnsiString& failedLevel) {
   // Each level ends before a delimiter or at the end of the text.
@@ -28,7 +30,9 @@ DWORD MoveOutputIntoPlace(const AnsiString& finished, const AnsiString& source, 
     if (MoveFileA(finished.c_str(), target.c_str())) return ERROR_SUCCESS;
     error = GetLastError();
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return error;
-    target = UniqueFileName(source, folder, extension);
+    target = FreeOutputName(source, folder, extension);
   }
   return error;
 }
+
+}  // namespace batch
