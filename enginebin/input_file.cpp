@@ -8,6 +8,10 @@ namespace enginebin {
 
 std::string file_url(const std::string& path) { return "file:" + path; }
 
+int64_t input_start_time(const AVFormatContext& input) {
+  return input.start_time == AV_NOPTS_VALUE ? 0 : input.start_time;
+}
+
 InputContextPtr open_input(const std::string& path) {
   AVFormatContext* opened = avformat_alloc_context();
   if (opened == nullptr) throw EngineError("Could not open input file '" + path + "' (out of memory)");

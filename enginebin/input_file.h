@@ -17,6 +17,9 @@ AVStream* first_audio_stream(AVFormatContext& input);
 // Stops the demuxer from delivering anything but the chosen stream: video is never decoded.
 void discard_all_streams_but(AVFormatContext& input, const AVStream& kept);
 
+// Microseconds on the input's timeline where it starts (its first timestamp, or 0).
+int64_t input_start_time(const AVFormatContext& input);
+
 // "file:" keeps names with a colon from being taken for another protocol.
 std::string file_url(const std::string& path);
 

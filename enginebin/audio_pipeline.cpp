@@ -1,0 +1,101 @@
+#include "audio_pipeline.h"
+
+#include "engine_error.h"
+#include "input_file.h"
+#include "interruption.h"
+#include "output_settings.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace enginebin {
+namespace {
+
+// Decoding starts this far before the requested start, so that decoders which build on earlier
+// frames (overlapping transforms, bit reservoirs) are settled when the first kept sample comes.
+constexpr int64_t kSeekPreroll = 500'000;  // microseconds
+
+}  // namespace
+
+AudioPipeline::AudioPipeline(AVFormatContext& input, AVStream& audio, const std::string& input_name,
+                             const OutputSettings& settings)
+    : input_(input), audio_(audio), input_name_(input_name), settings_(settings), input_start_(input_start_time(input)),
+      sample_limit_(settings.duration ? av_rescale(*settings.duration, settings.sample_rate, AV_TIME_BASE)
+                                      : std::numeric_limits<int64_t>::max()),
+      decoder_(audio, input_name), trimmer_(settings.start), resampler_(settings), encoder_(settings),
+      assembler_(settings.sample_format, settings.channel_layout, settings.sample_rate, encoder_.frame_size(),
+                 encoder_.needs_full_frames()),
+      packet_(allocate_packet()) {}
+
+bool AudioPipeline::run(const PacketSink& sink) {
+  sink_ = &sink;
+  seek();
+  const bool input_ran_out = read();
+  drain(input_ran_out);
+  sink_ = nullptr;
+  return input_ran_out;
+}
+
+void AudioPipeline::seek() {
+  if (settings_.start == 0) return;
+  const int64_t target = input_start_ + std::max<int64_t>(settings_.start - kSeekPreroll, 0);
+  // Lands on a key frame at or before the target; the trimmer drops what comes too early.
+  // Inputs that cannot seek are read from the beginning instead, which is slower but as exact.
+  if (avformat_seek_file(&input_, -1, std::numeric_limits<int64_t>::min(), target, target, 0) < 0)
+    avformat_seek_file(&input_, -1, std::numeric_limits<int64_t>::min(), input_start_, input_start_, 0);
+}
+
+bool AudioPipeline::read() {
+  for (;;) {
+    if (interruption_requested()) throw EngineError(interruption_text(input_name_));
+    if (samples_accepted_ >= sample_limit_) return false;
+    const int result = av_read_frame(&input_, packet_.get());
+    if (result == AVERROR_EOF) return true;
+    check_av(result, "Could not read", input_name_);
+    if (packet_->stream_index == audio_.index) decode(packet_.get());
+    av_packet_unref(packet_.get());
+  }
+}
+
+void AudioPipeline::decode(const AVPacket* packet) {
+  decoder_.decode(packet, [this](AVFrame& frame) { resample(frame); });
+}
+
+// Microseconds on the input's timeline, from its first timestamp.
+std::optional<int64_t> AudioPipeline::frame_time(const AVFrame& frame) const {
+  const int64_t timestamp = frame.best_effort_timestamp;
+  if (timestamp == AV_NOPTS_VALUE) return std::nullopt;
+  return av_rescale_q(timestamp, audio_.time_base, AV_TIME_BASE_Q) - input_start_;
+}
+
+void AudioPipeline::resample(const AVFrame& frame) {
+  const auto time = frame_time(frame);
+  const int64_t length = av_rescale(frame.nb_samples, AV_TIME_BASE, frame.sample_rate);
+  decoded_end_ = time ? std::max(decoded_end_, *time + length) : decoded_end_ + length;
+  const int dropped = trimmer_.samples_to_drop(time, frame.nb_samples, frame.sample_rate);
+  resampler_.convert(frame, dropped, [this](uint8_t* const* data, int count) { encode(data, count); });
+}
+
+void AudioPipeline::encode(uint8_t* const* data, int sample_count) {
+  const int64_t room = sample_limit_ - samples_accepted_;
+  const int accepted = static_cast<int>(std::min<int64_t>(sample_count, room));
+  if (accepted <= 0) return;
+  assembler_.push(data, accepted);
+  samples_accepted_ += accepted;
+  encode_frames(false);
+}
+
+void AudioPipeline::encode_frames(bool at_end) {
+  assembler_.pull([this](AVFrame& frame) { encoder_.encode(&frame, *sink_); }, at_end);
+}
+
+void AudioPipeline::drain(bool input_ran_out) {
+  if (input_ran_out) {
+    decode(nullptr);
+    resampler_.flush([this](uint8_t* const* data, int count) { encode(data, count); });
+  }
+  encode_frames(true);
+  encoder_.encode(nullptr, *sink_);
+}
+
+}  // namespace enginebin
