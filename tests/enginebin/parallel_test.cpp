@@ -169,7 +169,7 @@ TEST(ParallelEngine, WithoutRoomForWaitingSegmentsOneWorkerDoesTheJob) {
 TEST(ParallelEngine, InputsThePlanDoesNotFitComeOutAsWithOneWorker) {
   // The sample rate changes half-way; the input ends at 60 % of what it declares.
   Job rate_change{"wav"};
-  rate_change.source = "rate-change.mp3";
+  rate_change.source = "rate-change.ts";
   Job cut{"wav"};
   cut.source = "program-cut.mp4";
   for (const Job& job : {rate_change, cut}) {

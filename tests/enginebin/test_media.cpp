@@ -89,11 +89,10 @@ std::vector<std::string> recipe(const std::string& name) {
   if (name == "program.mp4") return join({program_material(), {"-c:a", "aac", "-b:a", "128k"}});
   if (name == "program-whole.mp4")
     return join({program_material(), {"-c:a", "aac", "-b:a", "128k", "-movflags", "+faststart"}});
-  if (name == "rate-44100.mp3")
-    return join({tone(44100, "stereo"), {"-t", "40", "-c:a", "libmp3lame", "-b:a", "128k"}});
-  if (name == "rate-32000.mp3")
-    return join({tone(32000, "stereo"),
-                 {"-t", "40", "-c:a", "libmp3lame", "-b:a", "128k", "-write_xing", "0", "-id3v2_version", "0"}});
+  // Two halves of one MPEG transport stream, the second at another sample rate.
+  if (name == "rate-44100.ts") return join({tone(44100, "stereo"), {"-t", "40", "-c:a", "mp2", "-b:a", "192k"}});
+  if (name == "rate-32000.ts")
+    return join({tone(32000, "stereo"), {"-t", "40", "-c:a", "mp2", "-b:a", "192k", "-output_ts_offset", "40"}});
   const std::vector<std::string> ten_seconds = {"-t", "10"};
   // Valid files whose audio (5 s) ends before their video (10 s).
   const std::vector<std::string> five_second_tone = {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:d=5"};
@@ -146,8 +145,8 @@ void make_clip(const std::string& name, const fs::path& path) {
     const std::string whole = read_bytes(test_clip("program-whole.mp4"));
     return write_bytes(path, whole.substr(0, whole.size() * 6 / 10));
   }
-  if (name == "rate-change.mp3")
-    return write_bytes(path, read_bytes(test_clip("rate-44100.mp3")) + read_bytes(test_clip("rate-32000.mp3")));
+  if (name == "rate-change.ts")
+    return write_bytes(path, read_bytes(test_clip("rate-44100.ts")) + read_bytes(test_clip("rate-32000.ts")));
   if (name == "cut-before-audio.mp4") {
     // Cut right after the start of the media data: the index declares 10 s, nothing is there.
     const std::string whole = read_bytes(test_clip("whole.mp4"));
