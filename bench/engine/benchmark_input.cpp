@@ -19,13 +19,14 @@ std::string cache_folder() {
   return (fs::path(home != nullptr ? home : "/tmp") / ".cache" / "sonvarra" / "bench").string();
 }
 
-std::string benchmark_input(const std::string& folder) {
+std::string benchmark_input(const std::string& folder, bool quick) {
   fs::create_directories(folder);
   // The name carries the recipe's version: a changed recipe must not reuse an old file.
-  const fs::path input = fs::path(folder) / "input-720p-h264-aac-600s-v1.mp4";
+  const fs::path input =
+      fs::path(folder) / (quick ? "input-240p-h264-aac-45s-v1.mp4" : "input-720p-h264-aac-600s-v1.mp4");
   if (fs::exists(input)) return input.string();
 
-  std::printf("generating %s (once; takes a minute or two)...\n", input.c_str());
+  if (!quick) std::printf("generating %s (once; takes a minute or two)...\n", input.c_str());
   std::fflush(stdout);
   // A tone on the left, pink noise on the right: one easy and one hard channel for the encoders.
   const fs::path partial = input.string() + ".partial.mp4";
@@ -37,7 +38,7 @@ std::string benchmark_input(const std::string& folder) {
                                       "-f",
                                       "lavfi",
                                       "-i",
-                                      "testsrc2=size=1280x720:rate=25",
+                                      quick ? "testsrc2=size=320x240:rate=25" : "testsrc2=size=1280x720:rate=25",
                                       "-f",
                                       "lavfi",
                                       "-i",
@@ -53,7 +54,7 @@ std::string benchmark_input(const std::string& folder) {
                                       "-map",
                                       "[a]",
                                       "-t",
-                                      "600",
+                                      quick ? "45" : "600",
                                       "-c:v",
                                       "libx264",
                                       "-preset",

@@ -34,6 +34,8 @@ Measurement run_timed(const std::vector<std::string>& arguments) {
   Measurement measurement;
   measurement.seconds = std::chrono::duration<double>(ended - started).count();
   measurement.peak_mebibytes = static_cast<double>(usage.ru_maxrss) / 1024.0;  // ru_maxrss: KiB
+  const auto seconds = [](const timeval& time) { return static_cast<double>(time.tv_sec) + time.tv_usec / 1e6; };
+  measurement.cpu_seconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
   if (WIFEXITED(status)) measurement.exit_code = WEXITSTATUS(status);
   return measurement;
 }
