@@ -15,4 +15,7 @@ struct Measurement {
 
 Measurement run_timed(const std::vector<std::string>& arguments);
 
+// Starts the program with its input and output on /dev/null, without waiting; its process id.
+int start_quietly(const std::vector<std::string>& arguments);
+
 }  // namespace engine_bench
