@@ -94,13 +94,10 @@ bool decoding_resumes_exactly(AVCodecID codec) {
 // sample, on an opening of the input of its own.
 std::optional<int64_t> find_range_start_index(const std::string& input_name, int audio_stream,
                                               const OutputSettings& settings) {
-  InputContextPtr input = open_input(input_name);
-  if (audio_stream >= static_cast<int>(input->nb_streams)) return std::nullopt;
-  AVStream& audio = *input->streams[audio_stream];
-  discard_all_streams_but(*input, audio);
+  const ReopenedInput reopened = reopen_input(input_name, audio_stream);
   PipelineBounds first_sample;
   first_sample.encode_until = 1;
-  AudioPipeline pipeline(*input, audio, input_name, settings, first_sample);
+  AudioPipeline pipeline(*reopened.input, *reopened.audio, input_name, settings, first_sample);
   pipeline.run([](AVPacket&) {});
   return pipeline.range_start_index();
 }
