@@ -15,6 +15,9 @@ namespace {
 
 // Records go to and come from the file in pieces of about this size.
 constexpr std::size_t kFilePiece = 1 << 20;
+// The joiner is woken when this many packets or bytes wait for it.
+constexpr std::size_t kWakingBatch = 64;
+constexpr std::size_t kWakingBytes = 256 << 10;
 
 struct RecordHeader {
   int64_t position;
@@ -63,7 +66,8 @@ void SegmentQueue::push(QueuedPacket packet) {
   if (!spilling_ && memory_bytes_ + size <= memory_limit_) {
     memory_bytes_ += size;
     in_memory_.push_back(std::move(packet));
-    if (joiner_waiting_) changed_.notify_one();
+    // A waiting joiner is woken for a batch, not for every packet: it looks by itself often enough.
+    if (joiner_waiting_ && (in_memory_.size() >= kWakingBatch || memory_bytes_ >= kWakingBytes)) changed_.notify_one();
     return;
   }
   spilling_ = true;
