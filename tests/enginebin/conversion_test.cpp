@@ -103,6 +103,21 @@ TEST_P(SampleAccuracyTest, CutsAtTheExactSampleAndWritesExactlyTheLength) {
 INSTANTIATE_TEST_SUITE_P(PcmSources, SampleAccuracyTest, testing::Values("pcm.avi", "pcm.mov"),
                          [](const auto& info) { return info.param.substr(info.param.find('.') + 1); });
 
+TEST(Conversion, ResamplingIgnoresWhetherTheChannelsAreNamed) {
+  // Unnamed channels once set the resampler up anew for every frame: slow, and each frame's start
+  // resampled as if nothing came before it.
+  std::vector<std::vector<int16_t>> outputs;
+  for (const char* name : {"named.mov", "unnamed.wav"}) {
+    const std::string output = fresh_folder("unnamed") + "/out.wav";
+    const ProcessResult result =
+        run_engine(conversion_command(test_clip(name), "wav", 2, 44100, 128, "00:00:00", "00:00:04", output));
+    ASSERT_EQ(result.exit_code, 0) << result.output;
+    outputs.push_back(decode_s16(output));
+  }
+  ASSERT_EQ(outputs[0].size(), 4u * 44100 * 2);
+  EXPECT_TRUE(outputs[1] == outputs[0]);
+}
+
 TEST(Conversion, VolumeScalesTheSamples) {
   const std::string source = test_clip("pcm.avi");
   const std::vector<int16_t> original = decode_s16(source);

@@ -85,6 +85,11 @@ std::vector<std::string> recipe(const std::string& name) {
   if (name == "short.avi")
     return join({kVideo, tone(44100, "stereo"), {"-t", "0.5", "-c:v", "mpeg4", "-c:a", "pcm_s16le"}});
   if (name == "long.wav") return join({tone(44100, "stereo"), {"-t", "120"}});
+  // The same 48 kHz stereo noise: in MOV with its channels named, in a plain WAV without.
+  if (name == "named.mov")
+    return {"-f", "lavfi", "-i",   "anoisesrc=sample_rate=48000:seed=3:amplitude=0.4,aformat=channel_layouts=stereo",
+            "-t", "4",     "-c:a", "pcm_s16le"};
+  if (name == "unnamed.wav") return {"-i", test_clip("named.mov"), "-c", "copy"};
   if (name == "noaudio.avi") return join({kVideo, three_seconds, {"-c:v", "mpeg4"}});
   if (name == "program.wav") return join({program_material(), {"-c:a", "pcm_s16le"}});
   if (name == "program.mp4") return {"-i", test_clip("program.wav"), "-c:a", "aac", "-b:a", "128k"};

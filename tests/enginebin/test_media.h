@@ -12,6 +12,8 @@ namespace enginebin_test {
 //   pcm.avi pcm.mov    noise as 16-bit PCM, stereo 44100 Hz: decoded exactly, for sample checks
 //   short.avi          half a second of video with audio
 //   long.wav           two minutes of audio, for runs that must last a while
+//   named.mov unnamed.wav   the same 4 s of 48 kHz stereo noise, its channels named in the first
+//                      only (a plain WAV header names none)
 //   noaudio.avi        video only
 //   program.wav        100 s, stereo 48 kHz 16-bit PCM: stepped tones (0-25 s), silence (-40 s),
 //                      a voice-like signal (-65 s), pink noise (-100 s); long enough to be cut
