@@ -155,14 +155,12 @@ class AudioConversion {
   };
 
   // The segments for the workers (one: the sequential engine). Workers seek to their segments
-  // where the timestamps allow it, unless the output is the decoded samples themselves (WAV) and
-  // the decoder's would not be those of the sequential engine after a seek. Encoded output takes
-  // that difference (noise in the decoder's own noise) for the time the seek saves.
+  // where the timestamps allow it and the decoder resumes exactly after a seek; otherwise each
+  // decodes the range from its start, so that every output is the sequential engine's.
   SegmentPlan plan_in_segments(const EncoderSeams& seams) const {
     PlanFacts facts = plan_facts(seams);
     const bool seeking =
-        timestamps_count_samples(input_, audio_) &&
-        (seams.kind != EncoderSeams::Kind::samples || decoding_resumes_exactly(audio_.codecpar->codec_id));
+        timestamps_count_samples(input_, audio_) && decoding_resumes_exactly(audio_.codecpar->codec_id);
     facts.prefix_cost = seeking ? 0.0 : decoding_share(seams);
     SegmentPlan plan = plan_segments(facts);
     if (seeking && plan.bounds.size() > 1) {

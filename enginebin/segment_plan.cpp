@@ -41,7 +41,11 @@ std::optional<EncoderSeams> encoder_seams(const AVCodecContext& encoder) {
     case AV_CODEC_ID_PCM_S24LE:
     case AV_CODEC_ID_PCM_S32LE:
     case AV_CODEC_ID_PCM_F32LE:
-    case AV_CODEC_ID_PCM_U8: return seams;
+    case AV_CODEC_ID_PCM_U8:
+      // Writing PCM costs little (0.5 ms a second of 44.1 kHz stereo from PCM), so the cuts pay
+      // only on long ranges.
+      seams.shortest_range = 120;
+      return seams;
     case AV_CODEC_ID_AC3:
       seams.kind = EncoderSeams::Kind::frames;
       seams.frame_size = encoder.frame_size;
@@ -50,15 +54,22 @@ std::optional<EncoderSeams> encoder_seams(const AVCodecContext& encoder) {
       // encoder writes the very bytes of one that ran all along.
       seams.warm_up_frames = 2;
       seams.settle_frames = 2;
+      // 2.6 ms a second of range; the cuts cost two frames, and the alignment may move the
+      // seam by up to 2.6 s (at 44.1 kHz and 128 kbit/s).
+      seams.shortest_range = 30;
       return seams;
     case AV_CODEC_ID_MP3:
       seams.kind = EncoderSeams::Kind::mp3_frames;
       seams.frame_size = encoder.frame_size;
       seams.alignment_frames = padding_period(encoder);
-      // The psychoacoustic model and the reservoir settle within a fraction of a second.
-      seams.warm_up_frames = 16;
+      // The psychoacoustic model and the reservoir settle within a second: after 32 frames
+      // (0.84 s), no 50 ms window of the tests' material loses more than 0.3 dB at a seam, where
+      // 16 frames left 3 dB at 22050 Hz and 64 kbit/s.
+      seams.warm_up_frames = 32;
       seams.search_frames = 16;
       seams.settle_frames = 4;
+      // 10 ms a second of range; the cuts cost 52 frames (1.4 s) of encoding at each seam.
+      seams.shortest_range = 15;
       return seams;
     default: return std::nullopt;
   }
@@ -79,7 +90,9 @@ SegmentPlan plan_segments(const PlanFacts& facts) {
   if (facts.workers < 2 || !facts.seams || !facts.range_samples || facts.input_rate <= 0 || facts.output_rate <= 0)
     return one_segment(facts);
   const int64_t range = std::min(*facts.range_samples, facts.sample_limit);
-  if (range < kShortestParallelRange * facts.output_rate) return one_segment(facts);
+  // Workers that decode the range from its start save less by each cut.
+  const double shortest = static_cast<double>(facts.seams->shortest_range) / (1.0 - facts.prefix_cost);
+  if (static_cast<double>(range) < shortest * facts.output_rate) return one_segment(facts);
   const int64_t count = std::min<int64_t>(facts.workers, range / (kShortestSegment * facts.output_rate));
   if (count < 2) return one_segment(facts);
 
@@ -97,7 +110,7 @@ SegmentPlan plan_segments(const PlanFacts& facts) {
   for (int64_t k = 1; k < count; ++k) {
     const auto ideal =
         static_cast<int64_t>(static_cast<double>(range) * segment_start_share(k, count, facts.prefix_cost));
-    const int64_t encode_from = ideal / unit * unit;
+    const int64_t encode_from = (ideal + unit / 2) / unit * unit;
     const int64_t join_from = encode_from + warm_up;
     // Each segment must stay long enough to be worth a worker, the last one included.
     if (join_from - plan.join_from.back() < kShortestSegment * facts.output_rate / 2) continue;

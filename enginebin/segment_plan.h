@@ -26,6 +26,13 @@ struct EncoderSeams {
   int search_frames = 0;     // how far past the nominal seam the switch to the next encoder may move
   int settle_frames = 0;     // frames before the end of an encoder's input that its flush changes
   int initial_padding = 0;   // samples the encoder puts before the first one
+  // Ranges shorter than this stay with one worker: below it the cuts cost more than they save
+  // on two free cores. Found from the engine's measured processor time per second of range (on
+  // the benchmark's input, in the comment at each encoder) against what a cut costs: about 25 ms
+  // for the worker's own opening of the input and the search for the range's first sample, plus
+  // the frames encoded twice around each seam. Under a loaded machine, where the second core is
+  // not free, every range is faster with one worker.
+  int64_t shortest_range = 0;  // seconds
 };
 
 // nullopt for encoders whose streams the joiner cannot splice.
@@ -57,8 +64,6 @@ SegmentPlan plan_segments(const PlanFacts& facts);
 // (measured on the benchmark's AAC input: demultiplexing and decoding against the whole job).
 double decoding_share(const EncoderSeams& seams);
 
-// Ranges shorter than this stay with one worker.
-inline constexpr int64_t kShortestParallelRange = 20;  // seconds
 // No segment is planned shorter than this.
 inline constexpr int64_t kShortestSegment = 10;  // seconds
 

@@ -58,7 +58,7 @@ TEST(SegmentPlan, CutsOnTheEncoderGridWithAResamplerLeadIn) {
     const PipelineBounds& bounds = plan.bounds[k];
     EXPECT_EQ(bounds.encode_from % unit, 0);
     EXPECT_NEAR(static_cast<double>(bounds.encode_from), 600.0 * 44100 * k / 4, static_cast<double>(unit));
-    EXPECT_EQ(plan.join_from[k], bounds.encode_from + 16 * 1152) << "warm-up";
+    EXPECT_EQ(plan.join_from[k], bounds.encode_from + 32 * 1152) << "warm-up";
     EXPECT_EQ(plan.bounds[k - 1].encode_until, plan.join_from[k] + 20 * 1152) << "switch search and settling";
     EXPECT_EQ(bounds.resample_from * 147, bounds.resampled_from * 160) << "a whole number of resampling periods";
     EXPECT_GE(bounds.encode_from - bounds.resampled_from, 64);
@@ -83,7 +83,7 @@ TEST(SegmentPlan, PcmSegmentsMeetWithoutOverlap) {
 TEST(SegmentPlan, ShortRangesOneWorkerAndUnknownsStaySequential) {
   const EncoderSeams seams = mp3_seams();
   PlanFacts short_range = ten_minutes(8, seams);
-  short_range.range_samples = (kShortestParallelRange - 1) * 44100;
+  short_range.range_samples = (seams.shortest_range - 1) * 44100;
   PlanFacts one_worker = ten_minutes(1, seams);
   PlanFacts unknown_length = ten_minutes(8, seams);
   unknown_length.range_samples.reset();

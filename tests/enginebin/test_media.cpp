@@ -96,7 +96,11 @@ std::vector<std::string> recipe(const std::string& name) {
   if (name == "program-mp3.mp4") return {"-i", test_clip("program.wav"), "-c:a", "libmp3lame", "-b:a", "192k"};
   if (name == "program.mkv") return {"-i", test_clip("program.mp4"), "-c", "copy"};
   if (name == "program.ts") return {"-i", test_clip("program.wav"), "-c:a", "mp2", "-b:a", "256k"};
-  if (name == "program-whole.mp4") return {"-i", test_clip("program.mp4"), "-c", "copy", "-movflags", "+faststart"};
+  // Four times the material, 400 s: WAV is cut only in long ranges.
+  const auto four_times = [] { return std::vector<std::string>{"-stream_loop", "3", "-i", test_clip("program.wav")}; };
+  if (name == "program-long.mp4")
+    return join({four_times(), {"-c:a", "aac", "-b:a", "128k", "-movflags", "+faststart"}});
+  if (name == "program-long-mp3.mp4") return join({four_times(), {"-c:a", "libmp3lame", "-b:a", "192k"}});
   // Two halves of one MPEG transport stream, the second at another sample rate.
   if (name == "rate-44100.ts") return join({tone(44100, "stereo"), {"-t", "40", "-c:a", "mp2", "-b:a", "192k"}});
   if (name == "rate-32000.ts")
@@ -149,8 +153,8 @@ void make_clip(const std::string& name, const fs::path& path) {
     const std::string whole = read_bytes(test_clip("whole.mp4"));
     return write_bytes(path, whole.substr(0, whole.size() / 2));
   }
-  if (name == "program-cut.mp4") {
-    const std::string whole = read_bytes(test_clip("program-whole.mp4"));
+  if (name == "program-long-cut.mp4") {
+    const std::string whole = read_bytes(test_clip("program-long.mp4"));
     return write_bytes(path, whole.substr(0, whole.size() * 6 / 10));
   }
   if (name == "rate-change.ts")
