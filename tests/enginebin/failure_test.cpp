@@ -2,6 +2,7 @@
 // reason, a non-zero exit code, no crash, and the output path as it was before the run.
 
 #include "child_process.h"
+#include "classic_command.h"
 #include "media_inspection.h"
 #include "test_media.h"
 
@@ -29,11 +30,11 @@ std::vector<std::string> mp3_command(const std::string& source, const std::strin
           "256", "-ab", "128",  "-f",        "mp3",     "-ss", "00:00:00", "-t", "00:00:04", output};
 }
 
-// Long enough to be stopped while it runs.
+// Long enough to be stopped while it runs: one worker (several would finish too soon).
 std::vector<std::string> two_minute_conversion(const std::string& output) {
   std::vector<std::string> command = mp3_command(test_clip("long.wav"), output);
-  command[std::find(command.begin(), command.end(), "-t") - command.begin() + 1] = "00:02:00";
-  return command;
+  set_option(command, "-t", "00:02:00");
+  return with_workers(command, 1);
 }
 
 // Names in the folder of the output path, sorted.

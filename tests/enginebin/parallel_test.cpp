@@ -169,7 +169,9 @@ TEST(ParallelEngine, ProgressNeverGoesBackAndEndsAtTheRangeLength) {
 TEST(ParallelEngine, ATerminationEndsEveryWorkerAndLeavesNoFile) {
   const std::string folder = fresh_folder("parallel-stop");
   const std::string output = folder + "/out.mp3";
-  ChildProcess engine(engine_command(command_for(Job{"mp3", 2, 44100, 320}, 4, output)));
+  // Seven minutes at 320 kbit/s: long enough to be stopped while it runs.
+  const Job long_job = from("program-long.mp4", Job{"mp3", 2, 44100, 320, "00:00:00", "00:07:00"});
+  ChildProcess engine(engine_command(command_for(long_job, 4, output)));
   ASSERT_TRUE(engine.wait_for_output("size=", 30s)) << engine.output();
   engine.send_signal(SIGTERM);
   const auto asked = std::chrono::steady_clock::now();
