@@ -21,13 +21,24 @@ DWORD CreateFolderPath(const AnsiString& folder, AnsiString& failedLevel) {
   return ERROR_SUCCESS;
 }
 
+namespace {
+
+DWORD CALLBACK StopWhenCancelled(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE,
+                                 HANDLE, LPVOID cancelled) {
+  return static_cast<const std::atomic<bool>*>(cancelled)->load() ? PROGRESS_CANCEL : PROGRESS_CONTINUE;
+}
+
+}  // namespace
+
 DWORD MoveOutputIntoPlace(const AnsiString& finished, const AnsiString& source, const AnsiString& folder,
-                          const AnsiString& extension, AnsiString& target) {
+                          const AnsiString& extension, AnsiString& target, std::atomic<bool>* cancelled) {
   // Another copy of the program may keep taking the names we pick; after this many it has won.
   constexpr int kAttempts = 100;
   DWORD error = ERROR_SUCCESS;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    if (MoveFileA(finished.c_str(), target.c_str())) return ERROR_SUCCESS;
+    if (MoveFileWithProgressA(finished.c_str(), target.c_str(), cancelled ? StopWhenCancelled : nullptr, cancelled,
+                              MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH))
+      return ERROR_SUCCESS;
     error = GetLastError();
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return error;
     target = FreeOutputName(source, folder, extension);
