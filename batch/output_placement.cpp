@@ -30,6 +30,22 @@ DWORD CALLBACK StopWhenCancelled(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LA
 
 }  // namespace
 
+DWORD FolderTakesNewFiles(const AnsiString& folder) {
+  for (int attempt = 1; attempt <= 100; ++attempt) {
+    const AnsiString probe = folder + ".sonvarra-" + IntToStr(GetCurrentProcessId()) + "-" + IntToStr(attempt) + ".tmp";
+    const HANDLE file =
+        CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      if (GetLastError() == ERROR_FILE_EXISTS) continue;  // a name of another run: try the next
+      return GetLastError();
+    }
+    CloseHandle(file);
+    DeleteFileA(probe.c_str());
+    return ERROR_SUCCESS;
+  }
+  return ERROR_FILE_EXISTS;
+}
+
 DWORD MoveOutputIntoPlace(const AnsiString& finished, const AnsiString& source, const AnsiString& folder,
                           const AnsiString& extension, AnsiString& target, std::atomic<bool>* cancelled) {
   // Another copy of the program may keep taking the names we pick; after this many it has won.

@@ -12,6 +12,10 @@ namespace batch {
 // ERROR_ALREADY_EXISTS).
 DWORD CreateFolderPath(const AnsiString& folder, AnsiString& failedLevel);
 
+// Whether a new file can be made in the folder (rights, a read-only disk): ERROR_SUCCESS, or the
+// system's error for the file it tried. Leaves nothing behind.
+DWORD FolderTakesNewFiles(const AnsiString& folder);
+
 // Moves the finished file to target without replacing anything; when a file of that name has
 // appeared since it was chosen, to the next free name for the source (target then names it).
 // Returns ERROR_SUCCESS or the move's error. A copy to another disk stops when cancelled becomes

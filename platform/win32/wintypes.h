@@ -69,6 +69,13 @@ union LARGE_INTEGER {
   } u;
   LONGLONG QuadPart;
 };
+union ULARGE_INTEGER {
+  struct {
+    DWORD LowPart;
+    DWORD HighPart;
+  } u;
+  ULONGLONG QuadPart;
+};
 
 inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
 constexpr DWORD MAX_PATH = 260;

@@ -19,7 +19,7 @@ namespace test_support {
 
 class FatMount {
  public:
-  explicit FatMount(const std::string& size = "64M") {
+  explicit FatMount(bool writable = true, const std::string& size = "64M") {
     if (access("/dev/fuse", R_OK | W_OK) != 0) {
       missing_ = "no FAT file system through FUSE here: /dev/fuse cannot be opened";
       return;
@@ -34,7 +34,9 @@ class FatMount {
     const std::string image = folder_.str() + "/fat.img";
     std::filesystem::create_directory(Path());
     if (!Run("truncate -s " + size + " '" + image + "' && /usr/sbin/mkfs.vfat '" + image + "' >/dev/null 2>&1") ||
-        !Run("/usr/bin/fusefat -o rw+ '" + image + "' '" + Path() + "' >/dev/null 2>&1") || !Mounted()) {
+        !Run("/usr/bin/fusefat -o " + std::string(writable ? "rw+" : "ro") + " '" + image + "' '" + Path() +
+             "' >/dev/null 2>&1") ||
+        !Mounted()) {
       missing_ = "no FAT file system through FUSE here: fusefat could not mount an image";
     }
   }
