@@ -2,7 +2,8 @@
 # Installs the Debian packages the build needs (only those missing), then configures and builds.
 #   ./setup.sh                 normal build into build/
 #   ./setup.sh --sanitize      AddressSanitizer + UndefinedBehaviorSanitizer build into build-asan/
-#   ./setup.sh --thread        ThreadSanitizer build of the graph and frame grabber suites into build-tsan/
+#   ./setup.sh --thread        ThreadSanitizer build of the graph, frame grabber, output placement and engine suites
+#                              into build-tsan/
 #   ./setup.sh --deps-only     install packages only
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -36,12 +37,12 @@ mode=${1:-}
 
 jobs=$(nproc)
 if [ "$mode" = "--thread" ]; then
-  # Only what the streaming threads and the placing of converted files touch, and the suites that
-  # drive them.
+  # Only what the streaming threads, the placing of converted files and the engine's workers touch,
+  # and the suites that drive them.
   cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" -DSONVARRA_TSAN=ON \
-    -DSONVARRA_FOLDERS="platform/win32;platform/com;platform/dshow;platform/mediaplayer;framework;activex;player;engine;batch;tests" \
-    -DSONVARRA_TEST_FOLDERS="dshow;grabber;batch"
-  cmake --build build-tsan -j "$jobs" --target test_dshow test_grabber test_batch_placement
+    -DSONVARRA_FOLDERS="platform/win32;platform/com;platform/dshow;platform/mediaplayer;framework;activex;player;engine;batch;enginebin;tests" \
+    -DSONVARRA_TEST_FOLDERS="dshow;grabber;batch;enginebin"
+  cmake --build build-tsan -j "$jobs" --target test_dshow test_grabber test_batch_placement test_enginebin
 elif [ "$mode" = "--sanitize" ]; then
   cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DSONVARRA_SANITIZE=ON
   cmake --build build-asan -j "$jobs"

@@ -32,6 +32,7 @@ constexpr std::array kOptions{
     OptionSpec{"ss", &CommandLine::start, "time", "start at this time (HH:MM:SS[.f] or seconds)"},
     OptionSpec{"t", &CommandLine::duration, "time", "length to convert (HH:MM:SS[.f] or seconds)"},
     OptionSpec{"bitexact", &CommandLine::bitexact, "", "write no version-dependent data"},
+    OptionSpec{"threads", &CommandLine::threads, "count", "workers at once (default: one per usable core)"},
     OptionSpec{"vcodec", &CommandLine::video_codec, "codec", "accepted, ignored: no video is written"},
     OptionSpec{"r", &CommandLine::frame_rate, "rate", "accepted, ignored: no video is written"},
     OptionSpec{"s", &CommandLine::frame_size, "WxH", "accepted, ignored: no video is written"},

@@ -22,6 +22,7 @@ struct CommandLine {
   std::optional<std::string> volume;         // -vol, 256 = unity gain
   std::optional<std::string> start;          // -ss, time code or seconds
   std::optional<std::string> duration;       // -t, time code or seconds
+  std::optional<std::string> threads;        // -threads, workers; 1 = sequential
   // Video options are accepted for the sake of callers that pass them; the output has no video.
   std::optional<std::string> video_codec;    // -vcodec
   std::optional<std::string> frame_rate;     // -r

@@ -195,6 +195,7 @@ OutputSettings resolve_output_settings(const CommandLine& line, const AVCodecPar
   settings.channel_layout = choose_layout(line, encoder, input_audio);
   settings.bit_rate = line.audio_bitrate ? parse_integer(line.audio_bitrate, "ab", 1, 10000) * 1000LL : 128'000;
   if (line.volume) settings.gain = parse_integer(line.volume, "vol", 0, 65536) / 256.0;
+  if (line.threads) settings.workers = parse_integer(line.threads, "threads", 1, 256);
   if (line.start) settings.start = parse_time(*line.start, "ss");
   if (line.duration) {
     settings.duration = parse_time(*line.duration, "t");

@@ -24,6 +24,7 @@ struct OutputSettings {
   double gain = 1.0;                 // linear factor; -vol 256 is 1.0
   int64_t start = 0;                 // microseconds from the input's start
   std::optional<int64_t> duration;   // microseconds; none = to the end of the input
+  int workers = 0;                   // 0 = one per core the process may use
 };
 
 // The names that serve at once as codec, format and file extension.
