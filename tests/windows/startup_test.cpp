@@ -1,13 +1,16 @@
 // Start-up and shutdown: the windows in order, the engine's work folder, the output folder kept in
 // "settings.ini", and the buttons of the shell.
 #include <QAbstractButton>
+#include <QEventLoop>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "app/engine_deployment.h"
 #include "app/file_items.h"
 #include "framework/classes.h"
+#include "framework/dialogs.h"
 #include "platform/win32/profile.h"
 #include "tests/windows/program.h"
 
@@ -80,28 +83,56 @@ TEST_F(ProgramTest, AFailingDeploymentIsShownAndTheProgramGoesOnWithTheDesignTim
   EXPECT_EQ(application->MainForm(), Form1);
 }
 
-TEST_F(ProgramTest, AnEngineThatCannotStartEndsTheProgramInOrderSoTheFolderIsSaved) {
+// Message boxes as a person meets them: each runs the message loop until it is answered (here
+// after a while), and each is written down where a death test's parent can read it.
+class ModalBoxes final : public DialogService {
+ public:
+  explicit ModalBoxes(std::string log) : log_(std::move(log)) {}
+  int MessageBox(const AnsiString& text, const AnsiString&, UINT) override {
+    std::ofstream(log_, std::ios::app) << text << "\n";
+    QEventLoop loop;
+    QTimer::singleShot(300, &loop, &QEventLoop::quit);
+    loop.exec();
+    return IDOK;
+  }
+  bool OpenFiles(const OpenDialogRequest&, std::vector<AnsiString>&) override { return false; }
+  bool SelectDirectory(const AnsiString&, const AnsiString&, AnsiString&) override { return false; }
+
+ private:
+  std::string log_;
+};
+
+TEST_F(ProgramTest, AnEngineThatCannotStartIsShownOnceAndEndsTheProgramInOrderSoTheFolderIsSaved) {
   // The death test's child runs this test again from the start, with folders of its own; it keeps
-  // its settings file where this one looks.
+  // its settings file and its boxes where this one looks.
   const char* shared = std::getenv("SONVARRA_TEST_SETTINGS_DIR");
   const std::string programDir = shared ? shared : places.ProgramDir();
   places.Environment().Set("SONVARRA_TEST_SETTINGS_DIR", programDir);
   places.Environment().Set("SONVARRA_MODULE_PATH", programDir + "/sonvarra");
+  const std::string boxes = programDir + "/boxes.txt";
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   Start();
   Form1->Show();
   const std::string folder = programDir + "/chosen/";
   Form1->sDirectoryEdit1->SetText(folder);
-  const std::string source = places.HomeDir() + "/clip.avi";
-  test_support::WriteFile(source, "x");
-  FileItems.push_back({source, 0, 4});
-  TListItem* row = Form1->sListView1->Items().Add();
-  row->SetCaption("clip.avi");
-  row->AddSubItem("00:00:00 - 00:00:04");
-  row->AddSubItem("00:00:04");
+  for (const std::string name : {"a.avi", "b.avi", "c.avi"}) {
+    const std::string source = places.HomeDir() + "/" + name;
+    test_support::WriteFile(source, "x");
+    FileItems.push_back({source, 0, 4});
+    TListItem* row = Form1->sListView1->Items().Add();
+    row->SetCaption(name);
+    row->AddSubItem("00:00:00 - 00:00:04");
+    row->AddSubItem("00:00:04");
+  }
   fs::remove(fs::path(WorkFolder()) / "nnn.exe");
 
-  EXPECT_EXIT(Press(Form1->sSpeedButton4), testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      {
+        SetDialogService(std::make_unique<ModalBoxes>(boxes));
+        Press(Form1->sSpeedButton4);
+      },
+      testing::ExitedWithCode(0), "");
+  EXPECT_EQ(test_support::ReadFile(boxes), "CreateProcess error!\n") << "one box, then the end";
   char value[300] = {};
   GetPrivateProfileStringA("SETTINGS", "PARAM_4", "", value, sizeof value, (programDir + "/settings.ini").c_str());
   EXPECT_EQ(std::string(value), folder) << "the windows were not destroyed on the way out";
