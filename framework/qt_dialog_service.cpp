@@ -3,7 +3,10 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include <cstdio>
+
 #include "framework/dialogs.h"
+#include "framework/forms.h"
 #include "framework/open_dialog.h"
 
 namespace {
@@ -29,9 +32,25 @@ QString QtNameFilter(const TFilterEntry& entry) {
   return Text(entry.Description + " (" + joined + ")");
 }
 
+// Once the session ends nobody may be there to answer: messages go to the standard error stream
+// and every question is answered as if cancelled.
+bool NobodyToAsk() { return Application != nullptr && Application->EndingSession(); }
+
+int CancelledAnswer(UINT flags) {
+  switch (flags & MB_TYPEMASK) {
+    case MB_OK: return IDOK;
+    case MB_YESNO: return IDNO;
+    default: return IDCANCEL;
+  }
+}
+
 class QtDialogService final : public DialogService {
  public:
   int MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags) override {
+    if (NobodyToAsk()) {
+      std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+      return CancelledAnswer(flags);
+    }
     QMessageBox box(IconOf(flags), Text(caption), MessageText(text), QMessageBox::NoButton,
                     QApplication::activeWindow());
     switch (flags & MB_TYPEMASK) {
@@ -49,6 +68,7 @@ class QtDialogService final : public DialogService {
   }
 
   bool OpenFiles(const OpenDialogRequest& request, std::vector<AnsiString>& files) override {
+    if (NobodyToAsk()) return false;
     QFileDialog dialog(QApplication::activeWindow(), Text(request.title.empty() ? "Open" : request.title),
                        Text(request.initialDir));
     dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
@@ -69,6 +89,7 @@ class QtDialogService final : public DialogService {
   }
 
   bool SelectDirectory(const AnsiString& caption, const AnsiString&, AnsiString& directory) override {
+    if (NobodyToAsk()) return false;
     const QString chosen =
         QFileDialog::getExistingDirectory(QApplication::activeWindow(), Text(caption), Text(directory));
     if (chosen.isEmpty()) return false;
