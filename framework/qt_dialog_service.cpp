@@ -7,6 +7,7 @@
 
 #include "framework/dialogs.h"
 #include "framework/forms.h"
+#include "framework/local_paths.h"
 #include "framework/open_dialog.h"
 
 namespace {
@@ -84,17 +85,17 @@ class QtDialogService final : public DialogService {
     if (!request.resizable) dialog.setSizeGripEnabled(false);
     if (dialog.exec() != QDialog::Accepted) return false;
     files.clear();
-    for (const QString& file : dialog.selectedFiles()) files.push_back(file.toLocal8Bit().toStdString());
+    for (const QUrl& file : dialog.selectedUrls()) files.push_back(LocalPath(file));
     return !files.empty();
   }
 
   bool SelectDirectory(const AnsiString& caption, const AnsiString&, AnsiString& directory) override {
     if (NobodyToAsk()) return false;
-    const QString chosen =
-        QFileDialog::getExistingDirectory(QApplication::activeWindow(), Text(caption), Text(directory));
+    const QUrl chosen = QFileDialog::getExistingDirectoryUrl(QApplication::activeWindow(), Text(caption),
+                                                             QUrl::fromLocalFile(Text(directory)));
     if (chosen.isEmpty()) return false;
-    directory = chosen.toLocal8Bit().toStdString();
-    return true;
+    directory = LocalPath(chosen);
+    return !directory.empty();
   }
 
  private:
