@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <sstream>
 #include <string>
@@ -153,15 +152,6 @@ TEST(Processes, TerminationSignalsReachTheControlHandlersLastAddedFirst) {
 }
 
 namespace {
-
-// Running, and not merely a zombie that nobody has collected yet.
-bool IsAlive(DWORD pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string text;
-  std::getline(stat, text);
-  const std::size_t close = text.rfind(')');
-  return close != std::string::npos && close + 2 < text.size() && text[close + 2] != 'Z' && text[close + 2] != 'X';
-}
 
 bool AllEnd(const std::vector<DWORD>& pids, int milliseconds) {
   for (int waited = 0; waited <= milliseconds; waited += 10) {

@@ -13,6 +13,7 @@
 #include "app/batch_state.h"
 #include "app/file_items.h"
 #include "framework/dialogs.h"
+#include "tests/platform/process_helpers.h"
 #include "tests/windows/program.h"
 
 namespace {
@@ -23,19 +24,11 @@ using test_support::ProgramTest;
 
 void Press(TControl* button) { static_cast<QAbstractButton*>(button->Widget())->click(); }
 
-std::vector<pid_t> PidsIn(const std::string& file) {
+std::vector<DWORD> PidsIn(const std::string& file) {
   std::ifstream in(file);
-  std::vector<pid_t> pids;
-  for (pid_t pid = 0; in >> pid;) pids.push_back(pid);
+  std::vector<DWORD> pids;
+  for (DWORD pid = 0; in >> pid;) pids.push_back(pid);
   return pids;
-}
-
-bool IsAlive(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string text;
-  std::getline(stat, text);
-  const std::size_t close = text.rfind(')');
-  return close != std::string::npos && close + 2 < text.size() && text[close + 2] != 'Z';
 }
 
 class ShutdownTest : public ProgramTest {
@@ -78,7 +71,7 @@ TEST_F(ShutdownTest, EndingABatchWhoseSettingsCannotBeSavedStartsNoFurtherEngine
   Stop();
   ASSERT_EQ(dialogs->messages.size(), 1u);
   EXPECT_EQ(dialogs->messages[0].text, "Unable to write to " + places.SettingsFile());
-  const std::vector<pid_t> engines = PidsIn(started);
+  const std::vector<DWORD> engines = PidsIn(started);
   ASSERT_EQ(engines.size(), 1u) << "the error box started the next file";
   EXPECT_FALSE(IsAlive(engines[0]));
 }

@@ -11,7 +11,9 @@
 #include "app/file_items.h"
 #include "framework/classes.h"
 #include "framework/dialogs.h"
+#include "platform/win32/places.h"
 #include "platform/win32/profile.h"
+#include "tests/platform/process_helpers.h"
 #include "tests/windows/program.h"
 
 namespace {
@@ -137,6 +139,36 @@ TEST_F(ProgramTest, AnEngineThatCannotStartIsShownOnceAndEndsTheProgramInOrderSo
   GetPrivateProfileStringA("SETTINGS", "PARAM_4", "", value, sizeof value, (programDir + "/settings.ini").c_str());
   EXPECT_EQ(std::string(value), folder) << "the windows were not destroyed on the way out";
   FileItems.clear();
+}
+
+TEST_F(ProgramTest, TheNextStartStopsWhatADeadCopyLeftWritingBeforeItRemovesItsFiles) {
+  DWORD dead = 0;
+  {
+    PipedChild copy(StubCommand("exit 0"));  // a copy of the program that has ended
+    ASSERT_TRUE(copy.started);
+    ASSERT_EQ(copy.WaitForExit(), WAIT_OBJECT_0);
+    dead = copy.info.dwProcessId;
+  }
+  // Its engine, started before engines ended with the program, still writes its file.
+  const std::string file = win32::TemporaryRoot() + "wyl-" + std::to_string(dead) + ".mp3";
+  const HANDLE output =
+      CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(output, INVALID_HANDLE_VALUE);
+  STARTUPINFOA startup{};
+  GetStartupInfoA(&startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = output;
+  std::string line = StubCommand("forever");
+  PROCESS_INFORMATION engine{};
+  ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, -1, 0, nullptr, nullptr, &startup, &engine));
+  CloseHandle(output);
+
+  Start();
+  EXPECT_EQ(WaitForSingleObject(engine.hProcess, 2000), WAIT_OBJECT_0) << "the engine writes on";
+  EXPECT_FALSE(fs::exists(file));
+  TerminateProcess(engine.hProcess, 0);
+  CloseHandle(engine.hThread);
+  CloseHandle(engine.hProcess);
 }
 
 TEST_F(ProgramTest, SettingsShowsTheSettingsDialogModallyAndItsButtonsCloseIt) {
