@@ -43,24 +43,12 @@ class ShutdownTest : public ProgramTest {
     CancelRequested = false;
     ProgramTest::TearDown();
   }
-  void ListRows(int count) {
-    for (int i = 0; i < count; ++i) {
-      const std::string name = "clip" + std::to_string(i) + ".avi";
-      const std::string source = places.HomeDir() + "/" + name;
-      test_support::WriteFile(source, "x");
-      FileItems.push_back({source, 0, 4});
-      TListItem* row = Form1->sListView1->Items().Add();
-      row->SetCaption(name);
-      row->AddSubItem("00:00:00 - 00:00:04");
-      row->AddSubItem("00:00:04");
-    }
-  }
 };
 
 TEST_F(ShutdownTest, EndingABatchWhoseSettingsCannotBeSavedStartsNoFurtherEngine) {
   const std::string started = places.Root() + "/engines";
   test_support::ReplaceEngine("echo $$ >> '" + started + "'; exec sleep 30");
-  ListRows(3);
+  for (const char* name : {"a.avi", "b.avi", "c.avi"}) ListSmallFile(name);
   Form1->sDirectoryEdit1->SetText(places.HomeDir() + "/out/");
   fs::create_directories(places.SettingsFile());  // a folder in the file's place refuses every write
   dialogs->messageMs = 500;

@@ -117,15 +117,7 @@ TEST_F(ProgramTest, AnEngineThatCannotStartIsShownOnceAndEndsTheProgramInOrderSo
   Form1->Show();
   const std::string folder = programDir + "/chosen/";
   Form1->sDirectoryEdit1->SetText(folder);
-  for (const std::string name : {"a.avi", "b.avi", "c.avi"}) {
-    const std::string source = places.HomeDir() + "/" + name;
-    test_support::WriteFile(source, "x");
-    FileItems.push_back({source, 0, 4});
-    TListItem* row = Form1->sListView1->Items().Add();
-    row->SetCaption(name);
-    row->AddSubItem("00:00:00 - 00:00:04");
-    row->AddSubItem("00:00:04");
-  }
+  for (const char* name : {"a.avi", "b.avi", "c.avi"}) ListSmallFile(name);
   fs::remove(fs::path(WorkFolder()) / "nnn.exe");
 
   EXPECT_EXIT(
