@@ -40,7 +40,8 @@ AnsiString LocalPath(const QString& path) {
     const QString component = path.mid(start, end - start);
     if (!component.isEmpty()) {
       AnsiString name = Bytes(component);
-      if (!Exists(resolved + name)) {
+      // Only Qt's stand-in character marks a name that its text cannot give back.
+      if (component.contains(QChar::ReplacementCharacter) && !Exists(resolved + name)) {
         const std::vector<AnsiString> found = EntriesShownAs(resolved.empty() ? "./" : resolved, component);
         if (found.size() == 1) name = found.front();
       }

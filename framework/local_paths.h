@@ -11,8 +11,8 @@
 #include "framework/sysutils.h"
 
 // The path that the text stands for: its own encoding where that names something, otherwise each
-// component that names nothing replaced by the one entry of its folder that Qt shows by the same
-// text. A component that no entry or more than one matches stays as the text has it.
+// component with U+FFFD that names nothing replaced by the one entry of its folder that Qt shows
+// by the same text. A component that no entry or more than one matches stays as the text has it.
 AnsiString LocalPath(const QString& path);
 // A file address keeps the bytes of the name it was made from (percent-encoded); its path is taken
 // from them, and from its text only where they name nothing.
