@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/batch_state.h"
 #include "app/engine_deployment.h"
 #include "app/pictures.h"
 #include "app/termination_request.h"
@@ -97,6 +98,7 @@ void TForm1::FormDestroy(TObject*) {
   Timer2->SetEnabled(false);
   if (EngineWatch) EngineWatch->SetEnabled(false);
   if (Converter) Converter->Terminate();
+  StopPuttingOutputInPlace();
   batch::RemoveTemporaryFiles();
   const std::unique_ptr<Tmpegconverter> runner = std::move(Converter);  // freed however the save ends
   WriteOutputFolder(sDirectoryEdit1->Text());

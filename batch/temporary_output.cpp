@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "batch/engine_files.h"
+#include "batch/running_copies.h"
 #include "platform/win32/kernel32.h"
 #include "platform/win32/places.h"
 #include "platform/win32/restartmanager.h"
@@ -14,24 +15,11 @@ namespace {
 
 constexpr const char* kPrefix = "wyl-";
 
-bool IsRunning(DWORD processId) {
-  const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
-  if (process == nullptr) return GetLastError() != ERROR_INVALID_PARAMETER;  // not ours to look at: running
-  const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-  CloseHandle(process);
-  return running;
-}
-
 // The process id in "wyl-<id>.<anything>"; 0 for any other name.
 DWORD OwnerOf(const AnsiString& name) {
   const std::size_t dot = name.find('.');
-  if (name.rfind(kPrefix, 0) != 0 || dot == AnsiString::npos || dot == 4 || dot > 14) return 0;
-  DWORD id = 0;
-  for (std::size_t i = 4; i < dot; ++i) {
-    if (name[i] < '0' || name[i] > '9') return 0;
-    id = id * 10 + static_cast<DWORD>(name[i] - '0');
-  }
-  return id;
+  if (name.rfind(kPrefix, 0) != 0 || dot == AnsiString::npos) return 0;
+  return ProcessIdIn(name, 4, dot);
 }
 
 // Ends whatever still writes the files: the engine of a copy that was killed before its engines
@@ -60,7 +48,7 @@ void StopProcessesUsing(const std::vector<AnsiString>& files) {
 // ending the processes that still hold them.
 template <class Test>
 void RemoveFilesOf(Test owned, bool stopUsers) {
-  const AnsiString folder = win32::TemporaryRoot();
+  const AnsiString folder = TemporaryFolder();
   std::vector<AnsiString> files;
   WIN32_FIND_DATAA found{};
   const HANDLE search = FindFirstFileA((folder + kPrefix + "*").c_str(), &found);
@@ -78,8 +66,10 @@ void RemoveFilesOf(Test owned, bool stopUsers) {
 
 }  // namespace
 
+AnsiString TemporaryFolder() { return win32::TemporaryRoot(); }
+
 AnsiString TemporaryOutputFile(const AnsiString& extension) {
-  const AnsiString folder = ShortPath(win32::TemporaryRoot());
+  const AnsiString folder = ShortPath(TemporaryFolder());
   return folder + kPrefix + IntToStr(GetCurrentProcessId()) + "." + extension;
 }
 
@@ -90,7 +80,7 @@ void RemoveTemporaryFiles() {
 
 void RemoveAbandonedTemporaryFiles() {
   const DWORD self = GetCurrentProcessId();
-  RemoveFilesOf([self](DWORD owner) { return owner != self && !IsRunning(owner); }, true);
+  RemoveFilesOf([self](DWORD owner) { return owner != self && !ProcessIsRunning(owner); }, true);
   win32::RemoveAbandonedAliases();
 }
 
