@@ -24,6 +24,18 @@ namespace {
 // make a batch of them mostly waiting.
 constexpr unsigned kEngineWatchMs = 10;
 
+// An engine that cannot start shows its box before the program ends; the ticks that the box's
+// message loop runs meanwhile must not take the next file into the same failure.
+bool StartingEngine = false;
+
+class EngineStart {
+ public:
+  EngineStart() { StartingEngine = true; }
+  ~EngineStart() { StartingEngine = false; }
+  EngineStart(const EngineStart&) = delete;
+  EngineStart& operator=(const EngineStart&) = delete;
+};
+
 void ShowFilePercent(int percent) {
   Form3->sGauge1->SetProgress(percent);
   Form3->sLabel2->SetCaption(IntToStr(percent) + "%");
@@ -220,11 +232,15 @@ void TForm1::ConvertNext() {
   const AnsiString target = UniqueFileName(source, sDirectoryEdit1->Text(), OutputFormatExt());
   CurrentRun.FilePercent = 0;
   Form3->sLabel1->SetCaption("Converting \"" + ExtractFileName(source) + "\":");
-  ConvertFile(source);
+  {
+    const EngineStart starting;
+    ConvertFile(source);
+  }
   CurrentTarget = target;
 }
 
 void TForm1::Timer2Timer(TObject*) {
+  if (StartingEngine) return;
   if (CancelRequested) {
     bool placed = false;
     if (Placing) {

@@ -1,9 +1,14 @@
 #include "batch/temporary_output.h"
 
+#include <string>
+#include <vector>
+
 #include "batch/engine_files.h"
 #include "batch/running_copies.h"
 #include "platform/win32/kernel32.h"
 #include "platform/win32/places.h"
+#include "platform/win32/restartmanager.h"
+#include "platform/win32/wide_text.h"
 
 namespace batch {
 namespace {
@@ -17,10 +22,34 @@ DWORD OwnerOf(const AnsiString& name) {
   return ProcessIdIn(name, 4, dot);
 }
 
-// Removes the files of the temporary root whose owner the test accepts.
+// Ends whatever still writes the files: the engine of a copy that was killed before its engines
+// ended with it.
+void StopProcessesUsing(const std::vector<AnsiString>& files) {
+  std::vector<std::u16string> names;
+  for (const AnsiString& file : files) {
+    std::u16string name(file.size() + 1, u'\0');  // never more units than bytes
+    const int units = MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, name.data(), static_cast<int>(name.size()));
+    if (units <= 1) continue;
+    name.resize(static_cast<std::size_t>(units - 1));  // the NUL is the string's own
+    names.push_back(name);
+  }
+  std::vector<LPCWSTR> pointers;
+  for (const std::u16string& name : names) pointers.push_back(name.c_str());
+  DWORD session = 0;
+  WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
+  if (pointers.empty() || RmStartSession(&session, 0, key) != ERROR_SUCCESS) return;
+  if (RmRegisterResources(session, static_cast<UINT>(pointers.size()), pointers.data(), 0, nullptr, 0, nullptr) ==
+      ERROR_SUCCESS)
+    RmShutdown(session, RmForceShutdown, nullptr);
+  RmEndSession(session);
+}
+
+// Removes the files of the temporary root whose owner the test accepts; with stopUsers, after
+// ending the processes that still hold them.
 template <class Test>
-void RemoveFilesOf(Test owned) {
+void RemoveFilesOf(Test owned, bool stopUsers) {
   const AnsiString folder = TemporaryFolder();
+  std::vector<AnsiString> files;
   WIN32_FIND_DATAA found{};
   const HANDLE search = FindFirstFileA((folder + kPrefix + "*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
@@ -28,9 +57,11 @@ void RemoveFilesOf(Test owned) {
     const AnsiString name = found.cFileName;
     const DWORD owner = OwnerOf(name);
     if (owner != 0 && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && owned(owner))
-      DeleteFileA((folder + name).c_str());
+      files.push_back(folder + name);
   } while (FindNextFileA(search, &found));
   FindClose(search);
+  if (stopUsers && !files.empty()) StopProcessesUsing(files);
+  for (const AnsiString& file : files) DeleteFileA(file.c_str());
 }
 
 }  // namespace
@@ -44,12 +75,12 @@ AnsiString TemporaryOutputFile(const AnsiString& extension) {
 
 void RemoveTemporaryFiles() {
   const DWORD self = GetCurrentProcessId();
-  RemoveFilesOf([self](DWORD owner) { return owner == self; });
+  RemoveFilesOf([self](DWORD owner) { return owner == self; }, false);
 }
 
 void RemoveAbandonedTemporaryFiles() {
   const DWORD self = GetCurrentProcessId();
-  RemoveFilesOf([self](DWORD owner) { return owner != self && !ProcessIsRunning(owner); });
+  RemoveFilesOf([self](DWORD owner) { return owner != self && !ProcessIsRunning(owner); }, true);
   win32::RemoveAbandonedAliases();
 }
 

@@ -18,7 +18,8 @@ AnsiString TemporaryOutputFile(const AnsiString& extension);
 void RemoveTemporaryFiles();
 
 // Removes what copies of the program that no longer run left behind: their temporary files and
-// their short-name aliases. Those of a running copy stay.
+// their short-name aliases. Those of a running copy stay. A process that still writes one of the
+// files (an engine that outlived its copy) is ended first.
 void RemoveAbandonedTemporaryFiles();
 
 }  // namespace batch

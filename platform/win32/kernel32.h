@@ -57,7 +57,8 @@ BOOL WINAPI GetHandleInformation(HANDLE handle, LPDWORD flags);
 
 // Processes. The command line is split by the Windows rules (CommandLineToArgvW) and the program
 // named by its first token is started directly, never through a shell. A token without a path
-// separator is looked up in PATH.
+// separator is looked up in PATH. A child never outlives the process that started it, however
+// that process ends, as if every child were in a job object that kills on close.
 BOOL WINAPI CreatePipe(LPHANDLE readPipe, LPHANDLE writePipe, LPSECURITY_ATTRIBUTES attributes, DWORD size);
 void WINAPI GetStartupInfoA(LPSTARTUPINFOA info);
 BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
