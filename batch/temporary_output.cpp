@@ -17,24 +17,33 @@ bool IsRunning(DWORD processId) {
   return running;
 }
 
-// The process id in "wyl-<id>.<anything>"; 0 for any other name.
+// The process id in "wyl-<id>.<anything>" or "wyl-<id>-<job>.<anything>"; 0 for any other name.
 DWORD OwnerOf(const AnsiString& name) {
   const std::size_t dot = name.find('.');
-  if (name.rfind(kPrefix, 0) != 0 || dot == AnsiString::npos || dot == 4 || dot > 14) return 0;
+  if (name.rfind(kPrefix, 0) != 0 || dot == AnsiString::npos) return 0;
+  std::size_t end = dot;
+  const std::size_t dash = name.find('-', 4);
+  if (dash < dot) {
+    if (dash + 1 == dot || name.find_first_not_of("0123456789", dash + 1) < dot) return 0;
+    end = dash;
+  }
+  if (end == 4 || end > 14) return 0;
   DWORD id = 0;
-  for (std::size_t i = 4; i < dot; ++i) {
+  for (std::size_t i = 4; i < end; ++i) {
     if (name[i] < '0' || name[i] > '9') return 0;
     id = id * 10 + static_cast<DWORD>(name[i] - '0');
   }
   return id;
 }
 
-// Removes the files of the temporary root whose owner the test accepts.
+AnsiString OwnPrefix() { return kPrefix + IntToStr(GetCurrentProcessId()); }
+
+// Removes the files of the temporary root that begin with prefix and whose owner the test accepts.
 template <class Test>
-void RemoveFilesOf(Test owned) {
+void RemoveFilesOf(Test owned, const AnsiString& prefix = kPrefix) {
   const AnsiString folder = win32::TemporaryRoot();
   WIN32_FIND_DATAA found{};
-  const HANDLE search = FindFirstFileA((folder + kPrefix + "*").c_str(), &found);
+  const HANDLE search = FindFirstFileA((folder + prefix + "*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     const AnsiString name = found.cFileName;
@@ -48,8 +57,15 @@ void RemoveFilesOf(Test owned) {
 }  // namespace
 
 AnsiString TemporaryOutputFile(const AnsiString& extension) {
-  const AnsiString folder = ShortPath(win32::TemporaryRoot());
-  return folder + kPrefix + IntToStr(GetCurrentProcessId()) + "." + extension;
+  return ShortPath(win32::TemporaryRoot()) + OwnPrefix() + "." + extension;
+}
+
+AnsiString TemporaryOutputFile(const AnsiString& extension, int job) {
+  return ShortPath(win32::TemporaryRoot()) + OwnPrefix() + "-" + IntToStr(job) + "." + extension;
+}
+
+void RemoveTemporaryFiles(int job) {
+  RemoveFilesOf([](DWORD) { return true; }, OwnPrefix() + "-" + IntToStr(job) + ".");
 }
 
 void RemoveTemporaryFiles() {
