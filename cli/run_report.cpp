@@ -80,9 +80,11 @@ std::string OutputObject(const OutputJob& job, const JobOutcome& outcome, const 
 }  // namespace
 
 std::string SummaryLine(const RunResult& result) {
-  std::size_t converted = 0;
+  std::size_t converted = 0, unreadable = 0;
   for (const JobOutcome& outcome : result.Outcomes) converted += outcome.State == JobState::Converted;
-  const std::string counted = std::to_string(converted) + " of " + std::to_string(result.Jobs.size());
+  // A source that gave no output at all counts as the one file it would have given.
+  for (const SourcePlan& source : result.Sources) unreadable += source.Probed && !source.Error.empty();
+  const std::string counted = std::to_string(converted) + " of " + std::to_string(result.Jobs.size() + unreadable);
   if (result.Interrupted) return "Interrupted: " + counted + " files were converted; nothing partial was left.\n";
   return "Converted " + counted + " files.\n";
 }

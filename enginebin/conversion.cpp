@@ -8,6 +8,7 @@
 #include "output_file.h"
 #include "output_settings.h"
 #include "progress.h"
+#include "summary_report.h"
 #include "time_code.h"
 
 #include <algorithm>
@@ -54,6 +55,7 @@ class AudioConversion {
     check_something_was_written();
     if (input_ran_out) check_not_truncated();
     output_->finish();
+    if (settings_.summary) write_console(written_range_text(settings_.start, settings_.start + written_length()));
     progress_.finish(progress());
   }
 
@@ -64,6 +66,11 @@ class AudioConversion {
       throw EngineError(format_text("The start %s lies beyond the end of '%s' (%s)",
                                     format_duration(settings_.start).c_str(), input_name_.c_str(),
                                     format_duration(*declared_).c_str()));
+  }
+
+  // Microseconds of audio in the output.
+  int64_t written_length() const {
+    return av_rescale(pipeline_.samples_encoded(), AV_TIME_BASE, settings_.sample_rate);
   }
 
   Progress progress() const {

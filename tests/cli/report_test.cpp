@@ -74,7 +74,7 @@ TEST(JsonReport, NamesEveryInputWithItsOutputsAndErrors) {
   const RunResult result{options, sources, jobs, outcomes, false};
 
   EXPECT_EQ(ExitCodeOf(result), 1);
-  EXPECT_EQ(SummaryLine(result), "Converted 1 of 2 files.\n");
+  EXPECT_EQ(SummaryLine(result), "Converted 1 of 3 files.\n");
   EXPECT_NE(FailureList(result).find("2 failures:\n  /v/broken.avi: There is no CODEC"), std::string::npos);
   const std::string json = JsonReport(result);
   for (const char* part :
