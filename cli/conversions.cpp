@@ -83,7 +83,7 @@ std::string Conversions::CommandLine(const OutputJob& job, const std::string& te
   conversion.Track = options_.Track;
   conversion.Tags = options_.Tags;
   conversion.Loudness = options_.Loudness;
-  static_cast<void>(threads);  // the engine does not take a worker count yet
+  conversion.Threads = threads;
   return batch::ModernConversionCommandLine(enginePath_, sources_[job.Source].ShortPath, conversion, temporary);
 }
 

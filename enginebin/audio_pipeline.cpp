@@ -6,7 +6,6 @@
 #include "output_settings.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace enginebin {
 namespace {
@@ -17,20 +16,25 @@ constexpr int64_t kSeekPreroll = 500'000;  // microseconds
 
 }  // namespace
 
+PipelineBounds whole_range(const OutputSettings& settings) {
+  PipelineBounds bounds;
+  if (settings.duration) bounds.encode_until = av_rescale(*settings.duration, settings.sample_rate, AV_TIME_BASE);
+  return bounds;
+}
+
 AudioPipeline::AudioPipeline(AVFormatContext& input, AVStream& audio, const std::string& input_name,
-                             const OutputSettings& settings)
-    : input_(input), audio_(audio), input_name_(input_name), settings_(settings), input_start_(input_start_time(input)),
-      sample_limit_(settings.duration ? av_rescale(*settings.duration, settings.sample_rate, AV_TIME_BASE)
-                                      : std::numeric_limits<int64_t>::max()),
-      decoder_(audio, input_name), trimmer_(settings.start), resampler_(settings), encoder_(settings),
+                             const OutputSettings& settings, const PipelineBounds& bounds)
+    : input_(input), audio_(audio), input_name_(input_name), settings_(settings), bounds_(bounds),
+      input_start_(input_start_time(input)), decoder_(audio, input_name), trimmer_(settings.start),
+      resampler_(settings), encoder_(settings),
       assembler_(settings.sample_format, settings.channel_layout, settings.sample_rate, encoder_.frame_size(),
                  encoder_.needs_full_frames()),
-      packet_(allocate_packet()) {}
+      packet_(allocate_packet()), resampled_(bounds.resampled_from) {}
 
-bool AudioPipeline::run(const PacketSink& sink) {
+bool AudioPipeline::run(const PacketSink& sink, const StopCheck& stop) {
   sink_ = &sink;
   seek();
-  const bool input_ran_out = read();
+  const bool input_ran_out = read(stop);
   drain(input_ran_out);
   sink_ = nullptr;
   return input_ran_out;
@@ -45,10 +49,11 @@ void AudioPipeline::seek() {
     avformat_seek_file(&input_, -1, std::numeric_limits<int64_t>::min(), input_start_, input_start_, 0);
 }
 
-bool AudioPipeline::read() {
+bool AudioPipeline::read(const StopCheck& stop) {
   for (;;) {
     if (interruption_requested()) throw EngineError(interruption_text(input_name_));
-    if (samples_accepted_ >= sample_limit_) return false;
+    if (stop && stop()) throw StopRequested();
+    if (resampled_ >= bounds_.encode_until) return false;
     const int result = av_read_frame(&input_, packet_.get());
     if (result == AVERROR_EOF) return true;
     check_av(result, "Could not read", input_name_);
@@ -68,20 +73,39 @@ std::optional<int64_t> AudioPipeline::frame_time(const AVFrame& frame) const {
   return av_rescale_q(timestamp, audio_.time_base, AV_TIME_BASE_Q) - input_start_;
 }
 
+void AudioPipeline::check_shape(const AVFrame& frame) const {
+  const AVCodecParameters& declared = *audio_.codecpar;
+  if (frame.sample_rate != declared.sample_rate || frame.ch_layout.nb_channels != declared.ch_layout.nb_channels ||
+      frame.format != declared.format)
+    throw PlanMismatch("the decoded audio changes its rate, channels or sample format");
+}
+
 void AudioPipeline::resample(const AVFrame& frame) {
+  if (bounds_.fixed_input_shape) check_shape(frame);
   const auto time = frame_time(frame);
   const int64_t length = av_rescale(frame.nb_samples, AV_TIME_BASE, frame.sample_rate);
   decoded_end_ = time ? std::max(decoded_end_, *time + length) : decoded_end_ + length;
   const int dropped = trimmer_.samples_to_drop(time, frame.nb_samples, frame.sample_rate);
-  resampler_.convert(frame, dropped, [this](uint8_t* const* data, int count) { encode(data, count); });
+  const int64_t first_kept = kept_;
+  kept_ += frame.nb_samples - dropped;
+  if (kept_ <= bounds_.resample_from) return;
+  const int64_t lead_in = std::max<int64_t>(bounds_.resample_from - first_kept, 0);
+  resampler_.convert(frame, dropped + static_cast<int>(lead_in),
+                     [this](uint8_t* const* data, int count) { encode(data, count); });
 }
 
 void AudioPipeline::encode(uint8_t* const* data, int sample_count) {
-  const int64_t room = sample_limit_ - samples_accepted_;
-  const int accepted = static_cast<int>(std::min<int64_t>(sample_count, room));
+  const int64_t first = resampled_;
+  resampled_ += sample_count;
+  const int64_t skipped = std::clamp<int64_t>(bounds_.encode_from - first, 0, sample_count);
+  const int64_t room = bounds_.encode_until - (first + skipped);
+  const int accepted = static_cast<int>(std::min<int64_t>(sample_count - skipped, room));
   if (accepted <= 0) return;
-  assembler_.push(data, accepted);
-  samples_accepted_ += accepted;
+  if (skipped == 0) {
+    assembler_.push(data, accepted);
+  } else {
+    assembler_.push_from(data, static_cast<int>(skipped), accepted);
+  }
   encode_frames(false);
 }
 

@@ -37,6 +37,7 @@ constexpr std::array kOptions{
     OptionSpec{"loudness", &CommandLine::loudness, "LUFS",
                "measure, then bring to this loudness (true peak <= -1 dBTP)"},
     OptionSpec{"summary", &CommandLine::summary, "", "close with the range written on the input's timeline"},
+    OptionSpec{"threads", &CommandLine::threads, "count", "workers at once (default: one per usable core)"},
     OptionSpec{"vcodec", &CommandLine::video_codec, "codec", "accepted, ignored: no video is written"},
     OptionSpec{"r", &CommandLine::frame_rate, "rate", "accepted, ignored: no video is written"},
     OptionSpec{"s", &CommandLine::frame_size, "WxH", "accepted, ignored: no video is written"},

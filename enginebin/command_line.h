@@ -27,6 +27,7 @@ struct CommandLine {
   bool no_tags = false;                 // -notags
   std::optional<std::string> loudness;  // -loudness: target integrated loudness, LUFS
   bool summary = false;                 // -summary
+  std::optional<std::string> threads;   // -threads, workers; 1 = sequential
   // Video options are accepted for the sake of callers that pass them; the output has no video.
   std::optional<std::string> video_codec;    // -vcodec
   std::optional<std::string> frame_rate;     // -r

@@ -7,11 +7,15 @@
 #include "input_report.h"
 #include "output_file.h"
 #include "output_settings.h"
+#include "parallel_conversion.h"
 #include "progress.h"
+#include "segment_plan.h"
 #include "summary_report.h"
 #include "time_code.h"
+#include "usable_cores.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 namespace enginebin {
@@ -36,27 +40,48 @@ std::optional<int64_t> declared_length(const AVFormatContext& input, const AVStr
   return std::nullopt;
 }
 
+// What the range will hold, in output samples, as far as the input tells before it is read.
+std::optional<int64_t> expected_range_samples(const AVFormatContext& input, const std::optional<int64_t>& declared,
+                                              const OutputSettings& settings) {
+  std::optional<int64_t> length = declared;
+  if (!length && input.duration != AV_NOPTS_VALUE && input.duration > 0) length = input.duration;
+  if (!length) return std::nullopt;
+  int64_t range = std::max<int64_t>(*length - settings.start, 0);
+  if (settings.duration) range = std::min(range, *settings.duration);
+  return av_rescale(range, settings.sample_rate, AV_TIME_BASE);
+}
+
 class AudioConversion {
  public:
   AudioConversion(AVFormatContext& input, AVStream& audio, const std::string& input_name,
                   const OutputSettings& settings, OutputFileGuard& guard)
-      : input_name_(input_name), settings_(settings), declared_(declared_length(input, audio)),
-        pipeline_(input, audio, input_name, settings) {
+      : input_(input), audio_(audio), input_name_(input_name), settings_(settings), guard_(guard),
+        declared_(declared_length(input, audio)), pipeline_(input, audio, input_name, settings, whole_range(settings)) {
     refuse_start_beyond_end();
     write_console(output_report(settings));
-    output_.emplace(settings, pipeline_.encoder(), guard);
+    output_ = std::make_unique<OutputFile>(settings, pipeline_.encoder(), guard);
   }
 
   void run() {
+    const std::optional<EncoderSeams> seams = encoder_seams(pipeline_.encoder());
+    const SegmentPlan plan = plan_segments(plan_facts(seams));
+    if (plan.bounds.size() > 1) {
+      try {
+        const ParallelOutcome outcome = convert_in_segments(input_name_, audio_.index, settings_, plan, *seams,
+                                                            pipeline_.encoder(), *output_, progress_);
+        finish(Ending{outcome.samples, outcome.input_ran_out, outcome.decoded_end, outcome.damaged_packets});
+        return;
+      } catch (const PlanMismatch&) {
+        // The input is not as even as the plan assumed: one worker does it all, in a new file.
+        output_.reset();
+        output_ = std::make_unique<OutputFile>(settings_, pipeline_.encoder(), guard_);
+      }
+    }
     const bool input_ran_out = pipeline_.run([this](AVPacket& packet) {
       output_->write(packet, pipeline_.encoder().time_base);
-      progress_.update(progress());
+      progress_.update(progress(pipeline_.samples_encoded()));
     });
-    check_something_was_written();
-    if (input_ran_out) check_not_truncated();
-    output_->finish();
-    if (settings_.summary) write_console(written_range_text(settings_.start, settings_.start + written_length()));
-    progress_.finish(progress());
+    finish(Ending{pipeline_.samples_encoded(), input_ran_out, pipeline_.decoded_end(), pipeline_.damaged_packets()});
   }
 
  private:
@@ -68,33 +93,56 @@ class AudioConversion {
                                     format_duration(*declared_).c_str()));
   }
 
-  // Microseconds of audio in the output.
-  int64_t written_length() const {
-    return av_rescale(pipeline_.samples_encoded(), AV_TIME_BASE, settings_.sample_rate);
+  struct Ending {
+    int64_t samples = 0;  // output samples written
+    bool input_ran_out = false;
+    int64_t decoded_end = 0;  // microseconds
+    int damaged_packets = 0;
+  };
+
+  PlanFacts plan_facts(const std::optional<EncoderSeams>& seams) const {
+    PlanFacts facts;
+    facts.workers = settings_.workers > 0 ? settings_.workers : usable_cores();
+    facts.range_samples = expected_range_samples(input_, declared_, settings_);
+    facts.sample_limit = whole_range(settings_).encode_until;
+    facts.input_rate = audio_.codecpar->sample_rate;
+    facts.output_rate = settings_.sample_rate;
+    facts.seams = seams;
+    return facts;
   }
 
-  Progress progress() const {
-    return Progress{output_->size(), static_cast<double>(pipeline_.samples_encoded()) / settings_.sample_rate};
+  void finish(const Ending& ending) {
+    check_something_was_written(ending);
+    if (ending.input_ran_out) check_not_truncated(ending);
+    output_->finish();
+    if (settings_.summary)
+      write_console(written_range_text(
+          settings_.start, settings_.start + av_rescale(ending.samples, AV_TIME_BASE, settings_.sample_rate)));
+    progress_.finish(progress(ending.samples));
   }
 
-  void check_something_was_written() const {
-    if (pipeline_.samples_accepted() > 0) return;
+  Progress progress(int64_t samples) const {
+    return Progress{output_->size(), static_cast<double>(samples) / settings_.sample_rate};
+  }
+
+  void check_something_was_written(const Ending& ending) const {
+    if (ending.samples > 0) return;
     if (settings_.start > 0)
       throw EngineError(format_text("The start %s lies beyond the end of the audio of '%s'",
                                     format_duration(settings_.start).c_str(), input_name_.c_str()));
-    if (pipeline_.damaged_packets() > 0)
+    if (ending.damaged_packets > 0)
       throw EngineError(format_text("No audio could be decoded from '%s' (%d damaged packets)", input_name_.c_str(),
-                                    pipeline_.damaged_packets()));
+                                    ending.damaged_packets));
     throw EngineError("No audio could be decoded from '" + input_name_ + "' (the stream is empty)");
   }
 
   // The input ended: fail if it ended well before what it declares and what was asked for.
-  void check_not_truncated() const {
+  void check_not_truncated(const Ending& ending) const {
     if (!declared_) return;
     int64_t expected_end = *declared_;
     if (settings_.duration) expected_end = std::min(expected_end, settings_.start + *settings_.duration);
     const int64_t tolerance = std::max(kTruncationTolerance, *declared_ * kTruncationTolerancePercent / 100);
-    const int64_t decoded_end = pipeline_.decoded_end();
+    const int64_t decoded_end = ending.decoded_end;
     if (expected_end - decoded_end > tolerance)
       throw EngineError(
           format_text("The audio of '%s' ends at %s although the file declares %s "
@@ -102,12 +150,15 @@ class AudioConversion {
                       input_name_.c_str(), format_duration(decoded_end).c_str(), format_duration(*declared_).c_str()));
   }
 
+  const AVFormatContext& input_;
+  const AVStream& audio_;
   const std::string& input_name_;
   const OutputSettings& settings_;
+  OutputFileGuard& guard_;
   const std::optional<int64_t> declared_;  // microseconds
 
   AudioPipeline pipeline_;
-  std::optional<OutputFile> output_;
+  std::unique_ptr<OutputFile> output_;
   ProgressPrinter progress_;
 };
 

@@ -111,7 +111,7 @@ Measurement measure_source(AVFormatContext& input, AVStream& audio, const std::s
   const int channels = settings.channel_layout.nb_channels;
   LoudnessMeter meter(settings.sample_rate, channel_weights(settings.channel_layout));
   {
-    AudioPipeline pipeline(input, audio, input_name, measuring);
+    AudioPipeline pipeline(input, audio, input_name, measuring, whole_range(measuring));
     pipeline.run([&](AVPacket& packet) {
       meter.add(reinterpret_cast<const float*>(packet.data), packet.size / static_cast<int>(sizeof(float)) / channels);
     });
@@ -125,7 +125,7 @@ Measurement measure_encoded(AVFormatContext& input, AVStream& audio, const std::
                             const OutputSettings& settings) {
   Measurement measurement;
   {
-    AudioPipeline pipeline(input, audio, input_name, settings);
+    AudioPipeline pipeline(input, audio, input_name, settings, whole_range(settings));
     EncodedLoudness encoded(pipeline.encoder(), settings, input_name);
     pipeline.run([&](AVPacket& packet) { encoded.add(&packet); });
     encoded.finish();

@@ -170,8 +170,9 @@ void resolve_copy(const AudioFormat& format, const AVCodecParameters* input_audi
   settings.sample_rate = input_audio->sample_rate;
 }
 
-// Range, tags, loudness and summary: what an encoded output and a copy both take.
+// Range, workers, tags, loudness and summary: what an encoded output and a copy both take.
 void read_modern_options(const CommandLine& line, OutputSettings& settings) {
+  if (line.threads) settings.workers = parse_integer(line.threads, "threads", 1, 256);
   if (line.start) settings.start = parse_time(*line.start, "ss");
   if (line.duration) {
     settings.duration = parse_time(*line.duration, "t");

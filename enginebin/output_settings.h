@@ -34,6 +34,7 @@ struct OutputSettings {
   Tags stream_tags;                  // of the audio stream: its language
   std::optional<double> loudness;    // LUFS to normalise to; none = keep the level
   bool summary = false;              // close with the range written
+  int workers = 0;                   // 0 = one per core the process may use
 };
 
 // The names that serve at once as codec, format and file extension.

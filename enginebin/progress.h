@@ -22,7 +22,8 @@ class ProgressPrinter {
 
   explicit ProgressPrinter(Clock::duration interval = std::chrono::milliseconds(500));
 
-  // Prints only when the interval has passed since the last report.
+  // Prints only when the interval has passed since the last report. The time printed never goes
+  // back, even when the work starts over.
   void update(const Progress& progress);
   // The closing report, always printed, then the end of the line.
   void finish(const Progress& progress);
@@ -30,6 +31,7 @@ class ProgressPrinter {
  private:
   Clock::duration interval_;
   Clock::time_point last_print_;
+  double printed_seconds_ = 0.0;
 };
 
 }  // namespace enginebin
