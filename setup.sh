@@ -15,6 +15,7 @@ packages=(
   libsdl2-dev libjpeg62-turbo-dev
   ffmpeg xvfb xauth ccache
   dpkg-dev file desktop-file-utils
+  fusefat dosfstools fuse3
 )
 
 missing=()

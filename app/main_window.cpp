@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/batch_state.h"
 #include "app/engine_deployment.h"
 #include "app/pictures.h"
 #include "app/termination_request.h"
@@ -92,6 +93,7 @@ void TForm1::FormDestroy(TObject*) {
   // The program can end during a batch (its main window closed, a termination request, Halt):
   // the engine must not run on, nor its file stay behind.
   if (Converter) Converter->Terminate();
+  StopPuttingOutputInPlace();
   batch::RemoveTemporaryFiles();
   WriteOutputFolder(sDirectoryEdit1->Text());
   Converter.reset();

@@ -9,8 +9,10 @@ namespace batch {
 // The Windows directory + "\wyl\" (with the platform's delimiter).
 AnsiString EngineFolder();
 
-// Writes the engine files into the work folder when the folder is missing. Raises EFCreateError
-// when a file cannot be written or the folder cannot take its place.
+// Writes the engine files into the work folder when the folder is missing, and replaces those whose
+// copy there differs from what the program carries (an upgraded program, an older engine); first
+// removes what deployments interrupted by a crash left. Raises EFCreateError when a file cannot
+// be written or the folder cannot take its place.
 void WriteEngineFiles();
 
 // The short form of an existing path (a folder keeps its trailing delimiter); the path itself

@@ -1,6 +1,7 @@
 #include "batch/temporary_output.h"
 
 #include "batch/engine_files.h"
+#include "batch/running_copies.h"
 #include "platform/win32/kernel32.h"
 #include "platform/win32/places.h"
 
@@ -9,31 +10,14 @@ namespace {
 
 constexpr const char* kPrefix = "wyl-";
 
-bool IsRunning(DWORD processId) {
-  const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
-  if (process == nullptr) return GetLastError() != ERROR_INVALID_PARAMETER;  // not ours to look at: running
-  const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-  CloseHandle(process);
-  return running;
-}
-
 // The process id in "wyl-<id>.<anything>" or "wyl-<id>-<job>.<anything>"; 0 for any other name.
 DWORD OwnerOf(const AnsiString& name) {
   const std::size_t dot = name.find('.');
   if (name.rfind(kPrefix, 0) != 0 || dot == AnsiString::npos) return 0;
-  std::size_t end = dot;
   const std::size_t dash = name.find('-', 4);
-  if (dash < dot) {
-    if (dash + 1 == dot || name.find_first_not_of("0123456789", dash + 1) < dot) return 0;
-    end = dash;
-  }
-  if (end == 4 || end > 14) return 0;
-  DWORD id = 0;
-  for (std::size_t i = 4; i < end; ++i) {
-    if (name[i] < '0' || name[i] > '9') return 0;
-    id = id * 10 + static_cast<DWORD>(name[i] - '0');
-  }
-  return id;
+  if (dash > dot) return ProcessIdIn(name, 4, dot);
+  if (dash + 1 == dot || name.find_first_not_of("0123456789", dash + 1) < dot) return 0;
+  return ProcessIdIn(name, 4, dash);
 }
 
 AnsiString OwnPrefix() { return kPrefix + IntToStr(GetCurrentProcessId()); }
@@ -41,7 +25,7 @@ AnsiString OwnPrefix() { return kPrefix + IntToStr(GetCurrentProcessId()); }
 // Removes the files of the temporary root that begin with prefix and whose owner the test accepts.
 template <class Test>
 void RemoveFilesOf(Test owned, const AnsiString& prefix = kPrefix) {
-  const AnsiString folder = win32::TemporaryRoot();
+  const AnsiString folder = TemporaryFolder();
   WIN32_FIND_DATAA found{};
   const HANDLE search = FindFirstFileA((folder + prefix + "*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
@@ -56,12 +40,14 @@ void RemoveFilesOf(Test owned, const AnsiString& prefix = kPrefix) {
 
 }  // namespace
 
+AnsiString TemporaryFolder() { return win32::TemporaryRoot(); }
+
 AnsiString TemporaryOutputFile(const AnsiString& extension) {
-  return ShortPath(win32::TemporaryRoot()) + OwnPrefix() + "." + extension;
+  return ShortPath(TemporaryFolder()) + OwnPrefix() + "." + extension;
 }
 
 AnsiString TemporaryOutputFile(const AnsiString& extension, int job) {
-  return ShortPath(win32::TemporaryRoot()) + OwnPrefix() + "-" + IntToStr(job) + "." + extension;
+  return ShortPath(TemporaryFolder()) + OwnPrefix() + "-" + IntToStr(job) + "." + extension;
 }
 
 void RemoveTemporaryFiles(int job) {
@@ -75,7 +61,7 @@ void RemoveTemporaryFiles() {
 
 void RemoveAbandonedTemporaryFiles() {
   const DWORD self = GetCurrentProcessId();
-  RemoveFilesOf([self](DWORD owner) { return owner != self && !IsRunning(owner); });
+  RemoveFilesOf([self](DWORD owner) { return owner != self && !ProcessIsRunning(owner); });
   win32::RemoveAbandonedAliases();
 }
 

@@ -6,6 +6,9 @@
 
 namespace batch {
 
+// The folder of the temporary files, as the user would look for it (with a trailing delimiter).
+AnsiString TemporaryFolder();
+
 // Short form of the temporary root + "wyl-<process id>." + extension, ready for a command line.
 AnsiString TemporaryOutputFile(const AnsiString& extension);
 

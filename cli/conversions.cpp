@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "batch/command_lines.h"
+#include "batch/early_end.h"
 #include "batch/failure_reasons.h"
 #include "batch/output_naming.h"
 #include "batch/output_placement.h"
@@ -134,11 +135,12 @@ void Conversions::Finish(std::size_t index, JobOutcome outcome, const std::strin
     // A finished output is kept even when a stop request has come meanwhile.
     std::string target = job.Target;
     const DWORD error = batch::MoveOutputIntoPlace(
-        temporary, [&] { return names_.Claim(job.BaseName); }, target);
+        temporary, [&] { return names_.Claim(job.Name); }, target);
     outcome.Target = target;
     if (error == ERROR_SUCCESS) {
       outcome.State = JobState::Converted;
       outcome.Summary = ReadEngineSummary(output);
+      if (const auto early = batch::FindEarlyEnd(output)) outcome.Note = batch::EarlyEndNote(*early);
     } else {
       outcome.State = JobState::Failed;
       outcome.Error = batch::MoveFailureReason(target, error);
@@ -148,7 +150,8 @@ void Conversions::Finish(std::size_t index, JobOutcome outcome, const std::strin
   } else {
     outcome.State = JobState::Failed;
     const batch::FailedRun run{
-        output, static_cast<DWORD>(exitCode), source.Path, source.ShortPath, temporary, job.Target, job.Extension};
+        output,        static_cast<DWORD>(exitCode), source.Path, source.ShortPath, temporary, job.Target,
+        job.Extension, batch::TemporaryFolder()};
     outcome.Error = batch::EngineFailureReason(run);
   }
   Update(index, outcome);

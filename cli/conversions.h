@@ -20,6 +20,7 @@ struct JobOutcome {
   JobState State = JobState::Waiting;
   std::string Target;     // where the output is (or was to be)
   std::string Error;      // why it failed, in words for the user
+  std::string Note;       // of a converted output whose input ended early: "its audio ends at ..."
   double Seconds = 0;     // audio written so far, as the engine last reported
   EngineSummary Summary;  // of a converted output
 };

@@ -65,7 +65,8 @@ ProgressDisplay::ProgressDisplay(const std::vector<SourcePlan>& sources, const s
 
 std::string ProgressDisplay::EndedLine(const std::string& title, const JobOutcome& outcome) {
   switch (outcome.State) {
-    case JobState::Converted: return title + " -> " + outcome.Target;
+    case JobState::Converted:
+      return title + " -> " + outcome.Target + (outcome.Note.empty() ? "" : " (" + outcome.Note + ")");
     case JobState::Failed: return title + ": " + outcome.Error;
     default: return title + ": interrupted";
   }

@@ -75,12 +75,13 @@ void ChooseTracks(std::vector<SourcePlan>& sources, const std::optional<int>& tr
   }
 }
 
-std::string OutputNames::Claim(const std::string& base) {
+std::string OutputNames::Claim(const batch::NameParts& name) {
   std::lock_guard lock(mutex_);
-  const std::string name = batch::FreeName(
-      folder_, base, [this](const std::string& path) { return claimed_.count(path) > 0 || batch::PathIsTaken(path); });
-  claimed_.insert(name);
-  return name;
+  const std::string path = batch::FreeName(folder_, name, [this](const std::string& taken) {
+    return claimed_.count(taken) > 0 || batch::PathIsTaken(taken);
+  });
+  claimed_.insert(path);
+  return path;
 }
 
 std::vector<OutputJob> PlanOutputs(const std::vector<SourcePlan>& sources, const Options& options, OutputNames& names) {
@@ -104,8 +105,8 @@ std::vector<OutputJob> PlanOutputs(const std::vector<SourcePlan>& sources, const
         const double end = range.End ? std::min(*range.End / 1000.0, source.Seconds ? length : 1e18) : length;
         job.ExpectedSeconds = std::max(end - begin, 0.0);
       }
-      job.BaseName = batch::RangeOutputBaseName(source.Path, extension, r + 1, count);
-      job.Target = names.Claim(job.BaseName);
+      job.Name = batch::OutputNameParts(source.Path, extension, r + 1, count);
+      job.Target = names.Claim(job.Name);
       jobs.push_back(job);
     }
   }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/output_naming.h"
 #include "cli/audio_tracks.h"
 #include "cli/options.h"
 #include "cli/source_files.h"
@@ -42,8 +43,8 @@ class OutputNames {
  public:
   explicit OutputNames(std::string folder) : folder_(std::move(folder)) {}
   const std::string& Folder() const { return folder_; }
-  // folder + base, or the first free "[n]" + base; claimed from now on.
-  std::string Claim(const std::string& base);
+  // folder + the name, or the first free "[n]" + name; claimed from now on.
+  std::string Claim(const batch::NameParts& name);
 
  private:
   const std::string folder_;  // ends in a delimiter, or is empty for the current folder
@@ -56,7 +57,7 @@ struct OutputJob {
   int RangeNumber = 0;     // from 1 among the source's ranges; 0 for the whole source
   std::optional<TimeRange> Range;
   std::string Extension;
-  std::string BaseName;        // the name it asks for before a free one is found: clip.mp3, clip-2.mp3
+  batch::NameParts Name;       // what it is called before a free name is found: clip.mp3, clip-2.mp3
   std::string Target;          // its name at planning; the move may have to take the next free one
   double ExpectedSeconds = 0;  // audio it will hold, for the time remaining
 };

@@ -74,7 +74,7 @@ std::string OutputObject(const OutputJob& job, const JobOutcome& outcome, const 
   } else {
     text += "null";
   }
-  return text + ", \"error\": " + OrNull(outcome.Error) + "}";
+  return text + ", \"note\": " + OrNull(outcome.Note) + ", \"error\": " + OrNull(outcome.Error) + "}";
 }
 
 }  // namespace

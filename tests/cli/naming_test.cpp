@@ -15,11 +15,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(RangeNames, KeepTheRangesOfOneSourceTogetherAndInOrder) {
-  EXPECT_EQ(batch::RangeOutputBaseName("/v/clip.avi", "mp3", 1, 1), "clip.mp3");
-  EXPECT_EQ(batch::RangeOutputBaseName("/v/clip.avi", "mp3", 2, 3), "clip-2.mp3");
-  EXPECT_EQ(batch::RangeOutputBaseName("/v/clip.avi", "flac", 3, 12), "clip-03.flac");
-  EXPECT_EQ(batch::RangeOutputBaseName("/v/a.avi.avi", "wav", 10, 10), "a.avi-10.wav");
+std::string Joined(const batch::NameParts& name) { return name.Stem + name.Suffix; }
+
+TEST(RangeNames, KeepTheRangesOfOneSourceTogetherAndInOrderAndTheirNumbersWhenShortened) {
+  EXPECT_EQ(Joined(batch::OutputNameParts("/v/clip.avi", "mp3", 1, 1)), "clip.mp3");
+  EXPECT_EQ(Joined(batch::OutputNameParts("/v/clip.avi", "mp3", 2, 3)), "clip-2.mp3");
+  EXPECT_EQ(Joined(batch::OutputNameParts("/v/clip.avi", "flac", 3, 12)), "clip-03.flac");
+  EXPECT_EQ(Joined(batch::OutputNameParts("/v/a.avi.avi", "wav", 10, 10)), "a.avi-10.wav");
+  test_support::TempFolder folder;
+  const std::string name =
+      batch::FreeName(folder.str() + "/", batch::OutputNameParts("/v/" + std::string(300, 'x') + ".avi", "mp3", 7, 12),
+                      batch::PathIsTaken);
+  EXPECT_EQ(fs::path(name).filename().string(), std::string(255 - 7, 'x') + "-07.mp3");
 }
 
 TEST(OutputNames, TwoOutputsOfOneRunNeverShareANameNorTakeAnExistingOne) {
@@ -27,16 +34,17 @@ TEST(OutputNames, TwoOutputsOfOneRunNeverShareANameNorTakeAnExistingOne) {
   const std::string out = folder.str() + "/";
   test_support::WriteFile(out + "clip.mp3", "mine");
   OutputNames names(out);
-  EXPECT_EQ(names.Claim("clip.mp3"), out + "[1]clip.mp3");
-  EXPECT_EQ(names.Claim("clip.mp3"), out + "[2]clip.mp3");
-  EXPECT_EQ(names.Claim("other.mp3"), out + "other.mp3");
-  EXPECT_EQ(names.Claim("other.mp3"), out + "[1]other.mp3");
+  const batch::NameParts clip{"clip", ".mp3"}, other{"other", ".mp3"};
+  EXPECT_EQ(names.Claim(clip), out + "[1]clip.mp3");
+  EXPECT_EQ(names.Claim(clip), out + "[2]clip.mp3");
+  EXPECT_EQ(names.Claim(other), out + "other.mp3");
+  EXPECT_EQ(names.Claim(other), out + "[1]other.mp3");
   // The move takes the next name that is free both on disk and in the run.
   test_support::WriteFile(out + "finished", "new");
   test_support::WriteFile(out + "[3]clip.mp3", "appeared meanwhile");
   std::string target = out + "[3]clip.mp3";
   EXPECT_EQ(batch::MoveOutputIntoPlace(
-                out + "finished", [&] { return names.Claim("clip.mp3"); }, target),
+                out + "finished", [&] { return names.Claim(clip); }, target),
             ERROR_SUCCESS);
   EXPECT_EQ(target, out + "[4]clip.mp3");
   EXPECT_EQ(test_support::ReadFile(target), "new");

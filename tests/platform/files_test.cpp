@@ -71,7 +71,7 @@ TEST(MoveFile, MovesAFileToAnotherFileSystemByCopy) {
   // No half-copied file is left next to the target.
   int leftovers = 0;
   for (const auto& entry : fs::directory_iterator("/dev/shm")) {
-    if (entry.path().string().rfind(target + ".moving", 0) == 0) ++leftovers;
+    if (entry.path().filename().string().rfind(".moving-" + std::to_string(getpid()), 0) == 0) ++leftovers;
   }
   EXPECT_EQ(leftovers, 0);
   unlink(target.c_str());
