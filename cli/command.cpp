@@ -133,6 +133,9 @@ int RunCommand(const Options& options) {
   }
   const std::string enginePath = PrepareEngine();
   if (enginePath.empty()) return kFailedExit;
+  // An engine that cannot be started ends the run as a failure, not as the success the window's
+  // runner reports by ending the program.
+  batch::EndWithCodeWhenEngineCannotStart([] { batch::RemoveTemporaryFiles(); }, kFailedExit);
 
   const int cores = CoresAvailable();
   const int workers = options.Jobs.value_or(cores);
@@ -158,10 +161,17 @@ int RunCommand(const Options& options) {
   Conversions conversions(options, sources, jobs, names, enginePath, cores);
   ProgressDisplay display(sources, jobs, terminal);
   SetStopAction([&conversions] { conversions.StopEngines(); });
+  batch::EndWithCodeWhenEngineCannotStart(
+      [&conversions] {
+        conversions.StopEngines();
+        batch::RemoveTemporaryFiles();
+      },
+      kFailedExit);
   RunTasks(
       jobs.size(), workers, [&](std::size_t job, int slot) { conversions.Run(job, slot); },
       [&] { display.Show(conversions.Outcomes()); });
   SetStopAction(nullptr);
+  batch::EndWithCodeWhenEngineCannotStart([] { batch::RemoveTemporaryFiles(); }, kFailedExit);
   const std::vector<JobOutcome> outcomes = conversions.Outcomes();
   display.Close(outcomes);
   batch::RemoveTemporaryFiles();

@@ -132,15 +132,18 @@ void Conversions::Finish(std::size_t index, JobOutcome outcome, const std::strin
   const OutputJob& job = jobs_[index];
   const SourcePlan& source = sources_[job.Source];
   if (exitCode == 0 && batch::PathIsTaken(temporary)) {
-    // A finished output is kept even when a stop request has come meanwhile.
+    // A finished output is kept when a stop request comes meanwhile, unless it is still being
+    // copied to another disk.
     std::string target = job.Target;
     const DWORD error = batch::MoveOutputIntoPlace(
-        temporary, [&] { return names_.Claim(job.Name); }, target);
+        temporary, [&] { return names_.Claim(job.Name); }, target, StopRequestFlag());
     outcome.Target = target;
     if (error == ERROR_SUCCESS) {
       outcome.State = JobState::Converted;
       outcome.Summary = ReadEngineSummary(output);
       if (const auto early = batch::FindEarlyEnd(output)) outcome.Note = batch::EarlyEndNote(*early);
+    } else if (error == ERROR_REQUEST_ABORTED) {
+      outcome.State = JobState::Interrupted;  // a copy to another disk, stopped half-way
     } else {
       outcome.State = JobState::Failed;
       outcome.Error = batch::MoveFailureReason(target, error);

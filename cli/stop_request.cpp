@@ -25,6 +25,8 @@ void CatchStopRequests() { SetConsoleCtrlHandler(OnControlEvent, TRUE); }
 
 bool StopRequested() { return requested; }
 
+std::atomic<bool>* StopRequestFlag() { return &requested; }
+
 void SetStopAction(std::function<void()> action) {
   std::lock_guard lock(actionMutex);
   stopAction = std::move(action);

@@ -1,6 +1,7 @@
 // Ctrl-C and SIGTERM: a request that every part of the run sees and answers by stopping.
 #pragma once
 
+#include <atomic>
 #include <functional>
 
 namespace cli {
@@ -10,6 +11,9 @@ namespace cli {
 void CatchStopRequests();
 
 bool StopRequested();
+
+// The request itself, for what polls it (a copy to another disk, say).
+std::atomic<bool>* StopRequestFlag();
 
 // What a request does at once, on the thread that receives it, besides being noted (ending every
 // engine, say); nullptr for nothing. The action must be safe to call from any thread.

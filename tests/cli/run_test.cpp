@@ -109,6 +109,16 @@ TEST_F(CliTest, AFileThatCannotBeReadIsReportedAndTheOthersAreConverted) {
   EXPECT_NE(json.find("\"converted\": 1"), std::string::npos);
 }
 
+TEST_F(CliTest, AnEngineThatCannotBeStartedEndsTheRunAsAFailure) {
+  ASSERT_EQ(Run({test_clip("short.avi"), "-o", Out()}).exit_code, 0);
+  // The deployed engine as it is, but no longer a program.
+  fs::permissions(places_.WindowsDir() + "/wyl/nnn.exe", fs::perms::owner_read | fs::perms::owner_write);
+  const auto result = Run({test_clip("short.avi"), "-o", Out() + "again/"});
+  EXPECT_EQ(result.exit_code, 1) << result.output;
+  EXPECT_NE(result.output.find("CreateProcess error!"), std::string::npos) << result.output;
+  EXPECT_TRUE(TemporaryFiles().empty());
+}
+
 // The command started in a process group of its own, as a shell starts a job.
 class Job {
  public:
