@@ -1,8 +1,10 @@
 #include "cli/command.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <fstream>
+#include <numeric>
 
 #include "batch/engine_files.h"
 #include "batch/output_naming.h"
@@ -16,6 +18,7 @@
 #include "cli/source_files.h"
 #include "cli/stop_request.h"
 #include "platform/win32/kernel32.h"
+#include "platform/win32/places.h"
 #include "platform/win32/wincon.h"
 
 namespace cli {
@@ -34,14 +37,14 @@ int CoresAvailable() {
 // The -o folder with its delimiter; empty for the current folder.
 std::string OutputFolderOf(const Options& options) {
   std::string folder = options.OutputFolder;
-  if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
+  if (!folder.empty() && folder.back() != win32::kPathDelim) folder += win32::kPathDelim;
   return folder;
 }
 
 // Empty when the folder can take the outputs (made when missing, except on a dry run);
 // otherwise what is wrong.
 std::string OutputFolderProblem(const std::string& folder, bool dryRun) {
-  if (folder.empty()) return dryRun ? "" : batch::FileCreationProblem("./");
+  if (folder.empty()) return dryRun ? "" : batch::FileCreationProblem(std::string(".") + win32::kPathDelim);
   const DWORD attributes = GetFileAttributesA(folder.c_str());
   if (dryRun) {
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return "";
@@ -158,6 +161,11 @@ int RunCommand(const Options& options) {
   for (const SourcePlan& source : sources)
     if (!source.Error.empty()) std::printf("%s: %s\n", source.Path.c_str(), source.Error.c_str());
 
+  // The longest first: the run ends sooner when no long file starts while the others are done.
+  std::vector<std::size_t> order(jobs.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return jobs[a].ExpectedSeconds > jobs[b].ExpectedSeconds; });
   Conversions conversions(options, sources, jobs, names, enginePath, cores);
   ProgressDisplay display(sources, jobs, terminal);
   SetStopAction([&conversions] { conversions.StopEngines(); });
@@ -168,7 +176,7 @@ int RunCommand(const Options& options) {
       },
       kFailedExit);
   RunTasks(
-      jobs.size(), workers, [&](std::size_t job, int slot) { conversions.Run(job, slot); },
+      jobs.size(), workers, [&](std::size_t task, int slot) { conversions.Run(order[task], slot); },
       [&] { display.Show(conversions.Outcomes()); });
   SetStopAction(nullptr);
   batch::EndWithCodeWhenEngineCannotStart([] { batch::RemoveTemporaryFiles(); }, kFailedExit);

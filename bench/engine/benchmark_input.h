@@ -3,6 +3,7 @@
 // and kept in a cache folder.
 
 #include <string>
+#include <vector>
 
 namespace engine_bench {
 
@@ -12,5 +13,9 @@ std::string cache_folder();
 
 // The path of the input, generating it first when it is not in the cache yet.
 std::string benchmark_input(const std::string& folder);
+
+// path, made by the ffmpeg program with these arguments (inputs and settings, not the output)
+// when it does not exist yet.
+std::string made_with_ffmpeg(const std::string& path, const std::vector<std::string>& recipe);
 
 }  // namespace engine_bench

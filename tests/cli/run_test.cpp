@@ -162,20 +162,25 @@ class Interruption : public CliTest, public testing::WithParamInterface<std::pai
 TEST_P(Interruption, StopsEveryEngineAndLeavesOnlyFinishedFiles) {
   const auto [signal, wholeGroup] = GetParam();
   std::vector<std::string> command = Command({test_clip("clip.avi"), "-o", Out(), "-j", "2"});
-  for (int i = 0; i < 4; ++i) command.push_back(Source(test_clip("long.wav"), "long" + std::to_string(i) + ".wav"));
+  for (int i = 0; i < 5; ++i) command.push_back(Source(test_clip("long.wav"), "long" + std::to_string(i) + ".wav"));
   Job job(command);
-  // Once the short clip is done, the long ones are under way.
+  // The long files go first; once one is done, the next ones are under way.
   const auto deadline = std::chrono::steady_clock::now() + 60s;
-  while (!fs::exists(Out() + "clip.mp3") && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(20ms);
-  std::this_thread::sleep_for(300ms);
+  while (OutputFiles().empty() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(10ms);
+  std::this_thread::sleep_for(100ms);
   const auto stopped = std::chrono::steady_clock::now();
   job.Interrupt(signal, wholeGroup);
   EXPECT_EQ(job.Wait(), 130);
   EXPECT_LT(std::chrono::steady_clock::now() - stopped, 5s);
   // What was finished stays whole; nothing partial is left anywhere.
-  EXPECT_EQ(OutputFiles(), std::vector<std::string>{"clip.mp3"});
-  EXPECT_NEAR(inspect_audio(Out() + "clip.mp3")->seconds(), 3.0, 0.1);
+  const std::vector<std::string> finished = OutputFiles();
+  EXPECT_FALSE(finished.empty());
+  EXPECT_LT(finished.size(), 6u);
+  for (const std::string& name : finished) {
+    const auto facts = inspect_audio(Out() + name);
+    ASSERT_TRUE(facts.has_value()) << name;
+    EXPECT_NEAR(facts->seconds(), name == "clip.mp3" ? 3.0 : 120.0, 0.1) << name;
+  }
   EXPECT_TRUE(TemporaryFiles().empty()) << TemporaryFiles().front();
   // No engine of the run is left behind.
   const std::string engine = places_.WindowsDir() + "/wyl/nnn.exe";
