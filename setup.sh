@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs (only those missing), then configures and builds.
 #   ./setup.sh                 normal build into build/
 #   ./setup.sh --sanitize      AddressSanitizer + UndefinedBehaviorSanitizer build into build-asan/
-#   ./setup.sh --thread        ThreadSanitizer build of the graph and frame grabber suites into build-tsan/
+#   ./setup.sh --thread        ThreadSanitizer build of the graph, frame grabber and engine suites into build-tsan/
 #   ./setup.sh --deps-only     install packages only
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -36,11 +36,11 @@ mode=${1:-}
 
 jobs=$(nproc)
 if [ "$mode" = "--thread" ]; then
-  # Only what the streaming threads touch and the suites that drive them.
+  # Only what the streaming threads and the engine's workers touch, and the suites that drive them.
   cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" -DSONVARRA_TSAN=ON \
-    -DSONVARRA_FOLDERS="platform/win32;platform/com;platform/dshow;platform/mediaplayer;framework;activex;player;tests" \
-    -DSONVARRA_TEST_FOLDERS="dshow;grabber"
-  cmake --build build-tsan -j "$jobs" --target test_dshow test_grabber
+    -DSONVARRA_FOLDERS="platform/win32;platform/com;platform/dshow;platform/mediaplayer;framework;activex;player;enginebin;tests" \
+    -DSONVARRA_TEST_FOLDERS="dshow;grabber;enginebin"
+  cmake --build build-tsan -j "$jobs" --target test_dshow test_grabber test_enginebin
 elif [ "$mode" = "--sanitize" ]; then
   cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DSONVARRA_SANITIZE=ON
   cmake --build build-asan -j "$jobs"

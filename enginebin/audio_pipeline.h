@@ -15,7 +15,6 @@
 #include <functional>
 #include <limits>
 #include <optional>
-#include <stdexcept>
 #include <string>
 
 namespace enginebin {
@@ -32,12 +31,6 @@ struct PipelineBounds {
   // The decoded audio must keep the input's rate and channels throughout (a worker's resampler
   // could not follow a change that happened before its segment).
   bool fixed_input_shape = false;
-};
-
-// The input is not what the parallel plan assumed; the sequential engine must do the job.
-class PlanMismatch : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
 };
 
 class AudioPipeline {

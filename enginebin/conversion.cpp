@@ -21,19 +21,28 @@
 namespace enginebin {
 namespace {
 
-// An input whose audio stops this much short of its declared length is taken as cut off.
+// An input whose audio stops this much short of its declared length has ended early.
 constexpr int64_t kTruncationTolerance = 1'000'000;  // microseconds
 constexpr int64_t kTruncationTolerancePercent = 5;
 
-// Declared length of the audio in microseconds, when the input states one worth trusting.
-std::optional<int64_t> declared_length(const AVFormatContext& input, const AVStream& audio) {
-  if (audio.duration != AV_NOPTS_VALUE && audio.duration > 0) {
-    int64_t length = av_rescale_q(audio.duration, audio.time_base, AV_TIME_BASE_Q);
-    if (audio.start_time != AV_NOPTS_VALUE)
-      length += av_rescale_q(audio.start_time, audio.time_base, AV_TIME_BASE_Q) - input_start_time(input);
-    return length;
-  }
+// The length in microseconds that the input states for its audio stream itself, if it does.
+// Containers that state only their own length (Matroska, WebM, FLV) may hold audio that ends
+// before their video: that length says nothing about the audio.
+std::optional<int64_t> declared_audio_length(const AVFormatContext& input, const AVStream& audio) {
   // A length estimated from the bit rate is a guess, not a statement.
+  if (audio.duration == AV_NOPTS_VALUE || audio.duration <= 0 ||
+      input.duration_estimation_method == AVFMT_DURATION_FROM_BITRATE)
+    return std::nullopt;
+  int64_t length = av_rescale_q(audio.duration, audio.time_base, AV_TIME_BASE_Q);
+  if (audio.start_time != AV_NOPTS_VALUE)
+    length += av_rescale_q(audio.start_time, audio.time_base, AV_TIME_BASE_Q) - input_start_time(input);
+  return length;
+}
+
+// The length of the audio in microseconds or, failing that, of the whole input: the audio
+// cannot last longer.
+std::optional<int64_t> longest_length(const AVFormatContext& input, const std::optional<int64_t>& audio_length) {
+  if (audio_length) return audio_length;
   if (input.duration != AV_NOPTS_VALUE && input.duration > 0 &&
       input.duration_estimation_method != AVFMT_DURATION_FROM_BITRATE)
     return input.duration;
@@ -41,10 +50,7 @@ std::optional<int64_t> declared_length(const AVFormatContext& input, const AVStr
 }
 
 // What the range will hold, in output samples, as far as the input tells before it is read.
-std::optional<int64_t> expected_range_samples(const AVFormatContext& input, const std::optional<int64_t>& declared,
-                                              const OutputSettings& settings) {
-  std::optional<int64_t> length = declared;
-  if (!length && input.duration != AV_NOPTS_VALUE && input.duration > 0) length = input.duration;
+std::optional<int64_t> expected_range_samples(const std::optional<int64_t>& length, const OutputSettings& settings) {
   if (!length) return std::nullopt;
   int64_t range = std::max<int64_t>(*length - settings.start, 0);
   if (settings.duration) range = std::min(range, *settings.duration);
@@ -56,7 +62,8 @@ class AudioConversion {
   AudioConversion(AVFormatContext& input, AVStream& audio, const std::string& input_name,
                   const OutputSettings& settings, OutputFileGuard& guard)
       : input_(input), audio_(audio), input_name_(input_name), settings_(settings), guard_(guard),
-        declared_(declared_length(input, audio)), pipeline_(input, audio, input_name, settings, whole_range(settings)) {
+        declared_(declared_audio_length(input, audio)), longest_(longest_length(input, declared_)),
+        pipeline_(input, audio, input_name, settings, whole_range(settings)) {
     refuse_start_beyond_end();
     write_console(output_report(settings));
     output_ = std::make_unique<OutputFile>(settings, pipeline_.encoder(), guard);
@@ -87,10 +94,10 @@ class AudioConversion {
  private:
   void refuse_start_beyond_end() const {
     if (settings_.start == 0) return;
-    if (declared_ && settings_.start >= *declared_)
+    if (longest_ && settings_.start >= *longest_)
       throw EngineError(format_text("The start %s lies beyond the end of '%s' (%s)",
                                     format_duration(settings_.start).c_str(), input_name_.c_str(),
-                                    format_duration(*declared_).c_str()));
+                                    format_duration(*longest_).c_str()));
   }
 
   struct Ending {
@@ -103,7 +110,8 @@ class AudioConversion {
   PlanFacts plan_facts(const std::optional<EncoderSeams>& seams) const {
     PlanFacts facts;
     facts.workers = settings_.workers > 0 ? settings_.workers : usable_cores();
-    facts.range_samples = expected_range_samples(input_, declared_, settings_);
+    if (!can_open_again(input_name_)) facts.workers = 1;  // every worker opens the input anew
+    facts.range_samples = expected_range_samples(longest_, settings_);
     facts.sample_limit = whole_range(settings_).encode_until;
     facts.input_rate = audio_.codecpar->sample_rate;
     facts.output_rate = settings_.sample_rate;
@@ -113,8 +121,8 @@ class AudioConversion {
 
   void finish(const Ending& ending) {
     check_something_was_written(ending);
-    if (ending.input_ran_out) check_not_truncated(ending);
     output_->finish();
+    if (ending.input_ran_out) report_early_end(ending);
     if (settings_.summary)
       write_console(written_range_text(
           settings_.start, settings_.start + av_rescale(ending.samples, AV_TIME_BASE, settings_.sample_rate)));
@@ -136,18 +144,16 @@ class AudioConversion {
     throw EngineError("No audio could be decoded from '" + input_name_ + "' (the stream is empty)");
   }
 
-  // The input ended: fail if it ended well before what it declares and what was asked for.
-  void check_not_truncated(const Ending& ending) const {
+  // The input ended well before what its audio stream declares and what was asked for: what
+  // there is makes the output, and the report says where the audio ended.
+  void report_early_end(const Ending& ending) {
     if (!declared_) return;
     int64_t expected_end = *declared_;
     if (settings_.duration) expected_end = std::min(expected_end, settings_.start + *settings_.duration);
     const int64_t tolerance = std::max(kTruncationTolerance, *declared_ * kTruncationTolerancePercent / 100);
-    const int64_t decoded_end = ending.decoded_end;
-    if (expected_end - decoded_end > tolerance)
-      throw EngineError(
-          format_text("The audio of '%s' ends at %s although the file declares %s "
-                      "(the file is truncated or damaged)",
-                      input_name_.c_str(), format_duration(decoded_end).c_str(), format_duration(*declared_).c_str()));
+    if (expected_end - ending.decoded_end > tolerance)
+      progress_.note(format_text("Input ended early: audio until %s, declared %s",
+                                 format_position(ending.decoded_end).c_str(), format_position(*declared_).c_str()));
   }
 
   const AVFormatContext& input_;
@@ -155,7 +161,8 @@ class AudioConversion {
   const std::string& input_name_;
   const OutputSettings& settings_;
   OutputFileGuard& guard_;
-  const std::optional<int64_t> declared_;  // microseconds
+  const std::optional<int64_t> declared_;  // microseconds: what the audio stream states as its length
+  const std::optional<int64_t> longest_;   // microseconds: that, or the input's own length
 
   AudioPipeline pipeline_;
   std::unique_ptr<OutputFile> output_;

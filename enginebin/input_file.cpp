@@ -4,12 +4,19 @@
 #include "engine_error.h"
 #include "interruption.h"
 
+#include <sys/stat.h>
+
 namespace enginebin {
 
 std::string file_url(const std::string& path) { return "file:" + path; }
 
 int64_t input_start_time(const AVFormatContext& input) {
   return input.start_time == AV_NOPTS_VALUE ? 0 : input.start_time;
+}
+
+bool can_open_again(const std::string& path) {
+  struct stat status {};
+  return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 InputContextPtr open_input(const std::string& path) {

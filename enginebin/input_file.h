@@ -20,6 +20,10 @@ void discard_all_streams_but(AVFormatContext& input, const AVStream& kept);
 // Microseconds on the input's timeline where it starts (its first timestamp, or 0).
 int64_t input_start_time(const AVFormatContext& input);
 
+// Whether opening the path again gives the same data from the start (a regular file; not a pipe
+// or a device).
+bool can_open_again(const std::string& path);
+
 // "file:" keeps names with a colon from being taken for another protocol.
 std::string file_url(const std::string& path);
 

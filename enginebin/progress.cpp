@@ -22,6 +22,12 @@ void ProgressPrinter::update(const Progress& progress) {
   last_print_ = now;
   printed_seconds_ = std::max(printed_seconds_, progress.seconds);
   write_console(progress_line(Progress{progress.bytes, printed_seconds_}));
+  line_open_ = true;
+}
+
+void ProgressPrinter::note(const std::string& text) {
+  write_console((line_open_ ? "\n" : "") + text + "\n");
+  line_open_ = false;
 }
 
 void ProgressPrinter::finish(const Progress& progress) { write_console(progress_line(progress) + "\n"); }

@@ -25,6 +25,8 @@ class ProgressPrinter {
   // Prints only when the interval has passed since the last report. The time printed never goes
   // back, even when the work starts over.
   void update(const Progress& progress);
+  // A line of its own between the reports (the open report line is ended first).
+  void note(const std::string& text);
   // The closing report, always printed, then the end of the line.
   void finish(const Progress& progress);
 
@@ -32,6 +34,7 @@ class ProgressPrinter {
   Clock::duration interval_;
   Clock::time_point last_print_;
   double printed_seconds_ = 0.0;
+  bool line_open_ = false;  // a report was printed and its line not yet ended
 };
 
 }  // namespace enginebin

@@ -1,6 +1,6 @@
 #include "segment_joiner.h"
 
-#include "audio_pipeline.h"
+#include "engine_error.h"
 #include "mp3_frame.h"
 
 #include <chrono>

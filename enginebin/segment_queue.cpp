@@ -36,9 +36,10 @@ int create_unnamed_file(const std::string& folder) {
   return named;
 }
 
+// The sequential engine needs no temporary space: without it, the work falls to that.
 [[noreturn]] void throw_file_error(const std::string& folder, int error) {
-  throw EngineError(
-      format_text("Could not write to the temporary folder '%s' (%s)", folder.c_str(), std::strerror(error)));
+  throw PlanMismatch(
+      format_text("the temporary folder '%s' cannot hold a segment (%s)", folder.c_str(), std::strerror(error)));
 }
 
 void write_all(int file, const iovec* parts, int count, int64_t offset, const std::string& folder) {

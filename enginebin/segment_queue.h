@@ -40,7 +40,7 @@ class SegmentQueue {
   SegmentQueue(const SegmentQueue&) = delete;
   SegmentQueue& operator=(const SegmentQueue&) = delete;
 
-  // The worker's side. push() throws EngineError when the temporary file cannot take the packet.
+  // The worker's side. push() throws PlanMismatch when the temporary file cannot take the packet.
   void push(QueuedPacket packet);
   void finish(const SegmentOutcome& outcome);
   void fail(std::exception_ptr error);
@@ -57,7 +57,7 @@ class SegmentQueue {
   // Output samples the worker has encoded up to (for progress only).
   int64_t progress() const { return progress_.load(std::memory_order_relaxed); }
 
-  static constexpr std::size_t kDefaultMemoryLimit = 8 << 20;
+  static constexpr std::size_t kDefaultMemoryLimit = 4 << 20;
 
  private:
   void spill(const QueuedPacket& packet);  // called with the lock held

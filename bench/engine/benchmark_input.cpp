@@ -19,47 +19,49 @@ std::string cache_folder() {
   return (fs::path(home != nullptr ? home : "/tmp") / ".cache" / "sonvarra" / "bench").string();
 }
 
-std::string benchmark_input(const std::string& folder) {
+std::string benchmark_input(const std::string& folder, bool quick) {
   fs::create_directories(folder);
   // The name carries the recipe's version: a changed recipe must not reuse an old file.
-  const fs::path input = fs::path(folder) / "input-720p-h264-aac-600s-v1.mp4";
+  const fs::path input =
+      fs::path(folder) / (quick ? "input-240p-h264-aac-45s-v1.mp4" : "input-720p-h264-aac-600s-v1.mp4");
   if (fs::exists(input)) return input.string();
 
-  std::printf("generating %s (once; takes a minute or two)...\n", input.c_str());
+  if (!quick) std::printf("generating %s (once; takes a minute or two)...\n", input.c_str());
   std::fflush(stdout);
   // A tone on the left, pink noise on the right: one easy and one hard channel for the encoders.
-  return made_with_ffmpeg(input.string(), {"-f",
-                                           "lavfi",
-                                           "-i",
-                                           "testsrc2=size=1280x720:rate=25",
-                                           "-f",
-                                           "lavfi",
-                                           "-i",
-                                           "sine=frequency=220:sample_rate=48000",
-                                           "-f",
-                                           "lavfi",
-                                           "-i",
-                                           "anoisesrc=sample_rate=48000:color=pink:amplitude=0.3",
-                                           "-filter_complex",
-                                           "[1:a][2:a]amerge=inputs=2[a]",
-                                           "-map",
-                                           "0:v",
-                                           "-map",
-                                           "[a]",
-                                           "-t",
-                                           "600",
-                                           "-c:v",
-                                           "libx264",
-                                           "-preset",
-                                           "ultrafast",
-                                           "-g",
-                                           "250",
-                                           "-pix_fmt",
-                                           "yuv420p",
-                                           "-c:a",
-                                           "aac",
-                                           "-b:a",
-                                           "128k"});
+  return made_with_ffmpeg(input.string(),
+                          {"-f",
+                           "lavfi",
+                           "-i",
+                           quick ? "testsrc2=size=320x240:rate=25" : "testsrc2=size=1280x720:rate=25",
+                           "-f",
+                           "lavfi",
+                           "-i",
+                           "sine=frequency=220:sample_rate=48000",
+                           "-f",
+                           "lavfi",
+                           "-i",
+                           "anoisesrc=sample_rate=48000:color=pink:amplitude=0.3",
+                           "-filter_complex",
+                           "[1:a][2:a]amerge=inputs=2[a]",
+                           "-map",
+                           "0:v",
+                           "-map",
+                           "[a]",
+                           "-t",
+                           quick ? "45" : "600",
+                           "-c:v",
+                           "libx264",
+                           "-preset",
+                           "ultrafast",
+                           "-g",
+                           "250",
+                           "-pix_fmt",
+                           "yuv420p",
+                           "-c:a",
+                           "aac",
+                           "-b:a",
+                           "128k"});
 }
 
 std::string made_with_ffmpeg(const std::string& path, const std::vector<std::string>& recipe) {

@@ -1,6 +1,6 @@
 #pragma once
 // The benchmark's input: a 10-minute 720p H.264 + AAC video, made once with the ffmpeg program
-// and kept in a cache folder.
+// and kept in a cache folder (or, for a quick run, 45 seconds of small pictures).
 
 #include <string>
 #include <vector>
@@ -11,8 +11,9 @@ namespace engine_bench {
 // ~/.cache/sonvarra/bench.
 std::string cache_folder();
 
-// The path of the input, generating it first when it is not in the cache yet.
-std::string benchmark_input(const std::string& folder);
+// The path of the input, generating it first when it is not in the cache yet. quick: a 45-second
+// input of small pictures instead, made in a few seconds.
+std::string benchmark_input(const std::string& folder, bool quick = false);
 
 // path, made by the ffmpeg program with these arguments (inputs and settings, not the output)
 // when it does not exist yet.

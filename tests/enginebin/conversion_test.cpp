@@ -2,6 +2,7 @@
 // the volume, and the handling of an existing output.
 
 #include "child_process.h"
+#include "classic_command.h"
 #include "media_inspection.h"
 #include "test_media.h"
 
@@ -14,24 +15,6 @@ namespace enginebin_test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The conversion command line as the program builds it (its two blanks after 256 are lost in
-// the split into arguments).
-std::vector<std::string> conversion_command(const std::string& source, const std::string& ext, int channels, int rate,
-                                            int kbps, const std::string& begin, const std::string& length,
-                                            const std::string& output) {
-  return {"-y",      "-i",
-          source,    "-bitexact",
-          "-acodec", ext,
-          "-ac",     std::to_string(channels),
-          "-ar",     std::to_string(rate),
-          "-vol",    "256",
-          "-ab",     std::to_string(kbps),
-          "-f",      ext,
-          "-ss",     begin,
-          "-t",      length,
-          output};
-}
 
 class ContainerTest : public testing::TestWithParam<std::string> {};
 
@@ -127,7 +110,7 @@ TEST(Conversion, VolumeScalesTheSamples) {
     SCOPED_TRACE(volume);
     const std::string output = fresh_folder("volume") + "/out.wav";
     std::vector<std::string> command = conversion_command(source, "wav", 2, 44100, 128, "0", "1", output);
-    command[std::find(command.begin(), command.end(), "-vol") - command.begin() + 1] = std::to_string(volume);
+    set_option(command, "-vol", std::to_string(volume));
     const ProcessResult result = run_engine(command);
     ASSERT_EQ(result.exit_code, 0) << result.output;
     const std::vector<int16_t> scaled = decode_s16(output);

@@ -13,6 +13,13 @@ namespace enginebin_test {
 //   short.avi          half a second of video with audio
 //   long.wav           two minutes of audio, for runs that must last a while
 //   noaudio.avi        video only
+//   program.mp4        100 s of AAC, stereo 48 kHz: stepped tones (0-25 s), silence (-40 s),
+//                      a voice-like signal (-65 s), pink noise (-100 s); long enough to be cut
+//   program-whole.mp4  the same with its index first; program-cut.mp4  that cut off at 60 %
+//   rate-change.ts     40 s of MP2 at 44100 Hz, then 40 s at 32000 Hz
+//   short-audio.mkv short-audio.webm short-audio.flv   10 s of video with 5 s of audio
+//   whole.mp4          10 s of video with audio, its index before its data
+//   cut.mp4            whole.mp4 cut off at half; cut-before-audio.mp4  cut before any audio
 //   unknown.h264       a raw video stream, whose length cannot be known
 //   junk.avi           bytes that are no media; empty.avi  zero bytes
 std::string test_clip(const std::string& name);
