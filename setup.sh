@@ -36,11 +36,12 @@ mode=${1:-}
 
 jobs=$(nproc)
 if [ "$mode" = "--thread" ]; then
-  # Only what the streaming threads and the engine's workers touch, and the suites that drive them.
+  # Only what the streaming threads, the engine's workers, the placing of converted files and the
+  # command's jobs touch, and the suites that drive them.
   cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" -DSONVARRA_TSAN=ON \
-    -DSONVARRA_FOLDERS="platform/win32;platform/com;platform/dshow;platform/mediaplayer;framework;activex;player;enginebin;tests" \
-    -DSONVARRA_TEST_FOLDERS="dshow;grabber;enginebin"
-  cmake --build build-tsan -j "$jobs" --target test_dshow test_grabber test_enginebin
+    -DSONVARRA_FOLDERS="platform/win32;platform/com;platform/dshow;platform/mediaplayer;framework;activex;player;engine;batch;enginebin;cli;tests" \
+    -DSONVARRA_TEST_FOLDERS="dshow;grabber;enginebin;batch;cli"
+  cmake --build build-tsan -j "$jobs" --target test_dshow test_grabber test_enginebin test_batch_placement test_cli
 elif [ "$mode" = "--sanitize" ]; then
   cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DSONVARRA_SANITIZE=ON
   cmake --build build-asan -j "$jobs"

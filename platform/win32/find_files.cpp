@@ -85,8 +85,15 @@ HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
 
   FindState state;
   struct stat st {};
-  if (pattern.find_first_of("*?") == std::string::npos && lstat((folder + pattern).c_str(), &st) == 0) {
+  if (pattern.find_first_of("*?") == std::string::npos) {
     // One name: the entry itself, without reading the whole folder.
+    if (lstat((folder + pattern).c_str(), &st) != 0) {
+      const int err = errno;
+      SetLastError(err == ENOENT && stat(folder.c_str(), &st) == 0 ? ERROR_FILE_NOT_FOUND
+                   : err == ENOENT || err == ENOTDIR               ? ERROR_PATH_NOT_FOUND
+                                                                   : ERROR_ACCESS_DENIED);
+      return INVALID_HANDLE_VALUE;
+    }
     state.found.push_back(Describe(folder, pattern.c_str()));
   } else {
     DIR* dir = opendir(folder.c_str());

@@ -89,19 +89,26 @@ class SlowDiskBatch : public BatchTest {
 
 TEST_F(SlowDiskBatch, TheWindowStaysLiveWhileALargeFileIsPutInPlace) {
   List(Source(test_clip("clip.avi"), "clip.avi"));
-  // The longest stretch between two turns of the event loop, from Start to the end of the batch.
+  // The longest stretch between two turns of the event loop, from the moment the engine writes
+  // its file (before that, starting an engine is not this test's business) to the end of the batch.
+  const std::string temporary = batch::TemporaryOutputFile("mp3");
   QElapsedTimer clock;
-  qint64 last = 0, longest = 0;
+  qint64 last = -1, longest = 0;
   QTimer beat;
   beat.setInterval(5);
   QObject::connect(&beat, &QTimer::timeout, [&] {
-    longest = std::max(longest, clock.elapsed() - last);
-    last = clock.elapsed();
+    if (last >= 0) {
+      longest = std::max(longest, clock.elapsed() - last);
+      last = clock.elapsed();
+    } else if (fs::exists(temporary)) {
+      last = clock.elapsed();
+    }
   });
   clock.start();
   beat.start();
   Press(Form1->sSpeedButton4);
   EXPECT_EQ(FinishBatch(), "Done.");
+  ASSERT_GE(last, 0) << "the engine's file was never seen";
   longest = std::max(longest, clock.elapsed() - last);
   std::cout << "Longest stretch without a processed event while " << (kBytes >> 20) << " MB were put in place at "
             << kSlowDiskBytesPerSecond / 1e6 << " MB/s (" << clock.elapsed() << " ms in all): " << longest << " ms"

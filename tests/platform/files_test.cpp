@@ -143,6 +143,14 @@ TEST(FindFiles, ListsTheNamesThatMatchStarAndQuestionMarkAndNothingElseIsSpecial
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(FindFirstFileA((folder.str() + "/missing/*").c_str(), &data), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  // One name alone, a link to nothing too.
+  fs::create_symlink(folder.str() + "/nowhere", folder.path() / "dangling");
+  EXPECT_EQ(find("dangling").size(), 1u);
+  EXPECT_EQ(GetFileAttributesA((folder.str() + "/dangling").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(FindFirstFileA((folder.str() + "/none.mp3").c_str(), &data), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(FindFirstFileA((folder.str() + "/missing/none.mp3").c_str(), &data), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
 }
 
 TEST(FullPathName, ResolvesFromTheCurrentFolderByNameAlone) {

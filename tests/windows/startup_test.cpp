@@ -49,7 +49,7 @@ TEST_F(ProgramTest, ExitSavesTheOutputFolderAndTheNextStartRestoresIt) {
   EXPECT_NE(Converter, nullptr);
 }
 
-TEST_F(ProgramTest, FormCreateDeploysTheEngineOnlyWhenTheWorkFolderIsMissing) {
+TEST_F(ProgramTest, FormCreateDeploysTheEngineWhenItIsMissingOrAnotherOne) {
   const fs::path engine = fs::path(WorkFolder()) / "nnn.exe";
   ASSERT_FALSE(fs::exists(WorkFolder()));
   Start();
@@ -61,8 +61,7 @@ TEST_F(ProgramTest, FormCreateDeploysTheEngineOnlyWhenTheWorkFolderIsMissing) {
 
   fs::remove(engine);
   Start();
-  EXPECT_FALSE(fs::exists(engine));  // an existing folder is taken as it is
-  EXPECT_TRUE(fs::is_directory(WorkFolder()));
+  EXPECT_EQ(test_support::ReadFile(engine), ResourceOne()) << "an engine gone from the work folder stays gone";
 }
 
 TEST_F(ProgramTest, AFailingDeploymentIsShownAndTheProgramGoesOnWithTheDesignTimeFolder) {
