@@ -101,9 +101,10 @@ std::vector<OutputJob> PlanOutputs(const std::vector<SourcePlan>& sources, const
         const TimeRange& range = options.Ranges[static_cast<std::size_t>(r)];
         job.Range = range;
         job.RangeNumber = r + 1;
-        const double begin = range.Begin / 1000.0;
-        const double end = range.End ? std::min(*range.End / 1000.0, source.Seconds ? length : 1e18) : length;
-        job.ExpectedSeconds = std::max(end - begin, 0.0);
+        // As much of the range as the source holds; all of it when its length is not known.
+        double end = range.End ? *range.End / 1000.0 : length;
+        if (source.Seconds) end = std::min(end, length);
+        job.ExpectedSeconds = std::max(end - range.Begin / 1000.0, 0.0);
       }
       job.Name = batch::OutputNameParts(source.Path, extension, r + 1, count);
       job.Target = names.Claim(job.Name);

@@ -3,6 +3,7 @@
 
 #include "cli/audio_tracks.h"
 #include "cli/engine_summary.h"
+#include "cli/progress_display.h"
 #include "cli/run_report.h"
 
 namespace cli {
@@ -48,6 +49,27 @@ TEST(EngineSummary, GivesTheRangeWrittenAndTheLoudnessReached) {
   EXPECT_DOUBLE_EQ(summary.Loudness->Gain, -4.75);
   EXPECT_DOUBLE_EQ(summary.Loudness->Result, -23.0);
   EXPECT_FALSE(ReadEngineSummary("size= 1kB time=0.5\n").Begin.has_value());
+}
+
+TEST(Progress, TheTotalCountsFilesDoneAndTellsTimeLeftFromTheSpeedSoFar) {
+  std::vector<OutputJob> jobs(3);
+  jobs[0].ExpectedSeconds = 60;
+  jobs[1].ExpectedSeconds = 120;
+  jobs[2].ExpectedSeconds = 60;
+  std::vector<JobOutcome> outcomes(3);
+  EXPECT_EQ(TotalLine(jobs, outcomes, 0.5), "0 of 3 files done");
+  outcomes[0].State = JobState::Converted;
+  outcomes[1].State = JobState::Running;
+  outcomes[1].Seconds = 60;
+  // 120 s of audio in 10 s: 12x, and the 120 s left take 10 s more.
+  EXPECT_EQ(TotalLine(jobs, outcomes, 10), "1 of 3 files done, 00:10 left, 12.0x");
+  outcomes[0].Target = "out/a.mp3";
+  outcomes[0].Note = "its audio ends at 00:00:48.00, though it declares 00:01:00.00.";
+  EXPECT_EQ(ProgressDisplay::EndedLine("a.avi", outcomes[0]),
+            "a.avi -> out/a.mp3 (its audio ends at 00:00:48.00, though it declares 00:01:00.00.)");
+  outcomes[2].State = JobState::Failed;
+  outcomes[2].Error = "No audio.";
+  EXPECT_EQ(ProgressDisplay::EndedLine("c.avi", outcomes[2]), "c.avi: No audio.");
 }
 
 TEST(JsonReport, NamesEveryInputWithItsOutputsAndErrors) {
