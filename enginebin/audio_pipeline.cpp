@@ -13,6 +13,8 @@ namespace {
 // Decoding starts this far before the requested start, so that decoders which build on earlier
 // frames (overlapping transforms, bit reservoirs) are settled when the first kept sample comes.
 constexpr int64_t kSeekPreroll = 500'000;  // microseconds
+// A run that seeks into the range must decode at least this much before its first kept sample.
+constexpr int64_t kDecoderSettling = 200'000;  // microseconds
 
 }  // namespace
 
@@ -41,6 +43,14 @@ bool AudioPipeline::run(const PacketSink& sink, const StopCheck& stop) {
 }
 
 void AudioPipeline::seek() {
+  if (bounds_.range_start_index && bounds_.resample_from > 0) {
+    const int rate = audio_.codecpar->sample_rate;
+    const int64_t first = av_rescale(*bounds_.range_start_index + bounds_.resample_from, AV_TIME_BASE, rate);
+    const int64_t target = std::max<int64_t>(first - kSeekPreroll, input_start_);
+    if (avformat_seek_file(&input_, -1, std::numeric_limits<int64_t>::min(), target, target, 0) < 0)
+      throw PlanMismatch("the input cannot seek");
+    return;
+  }
   if (settings_.start == 0) return;
   const int64_t target = input_start_ + std::max<int64_t>(settings_.start - kSeekPreroll, 0);
   // Lands on a key frame at or before the target; the trimmer drops what comes too early.
@@ -80,17 +90,50 @@ void AudioPipeline::check_shape(const AVFrame& frame) const {
     throw PlanMismatch("the decoded audio changes its rate, channels or sample format");
 }
 
+std::optional<int64_t> AudioPipeline::stream_index_of(const AVFrame& frame) const {
+  if (frame.best_effort_timestamp == AV_NOPTS_VALUE) return std::nullopt;
+  return av_rescale_q_rnd(frame.best_effort_timestamp, audio_.time_base, AVRational{1, frame.sample_rate},
+                          static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
+}
+
+AudioPipeline::Placement AudioPipeline::place(const AVFrame& frame, std::optional<int64_t> time) {
+  if (bounds_.range_start_index && bounds_.resample_from > 0) return place_by_timestamp(frame);
+  Placement placement;
+  placement.dropped = trimmer_.samples_to_drop(time, frame.nb_samples, frame.sample_rate);
+  placement.first_kept = kept_;
+  kept_ += frame.nb_samples - placement.dropped;
+  if (placement.dropped == frame.nb_samples) return placement;
+  const auto index = stream_index_of(frame);
+  if (!range_start_index_ && index) range_start_index_ = *index + placement.dropped - placement.first_kept;
+  // Counted from the range's start: the timestamps must agree, or the later runs that place by
+  // them would not meet this one.
+  if (bounds_.range_start_index &&
+      (!index || *index + placement.dropped - *bounds_.range_start_index != placement.first_kept))
+    throw PlanMismatch("the input's timestamps do not count its samples");
+  return placement;
+}
+
+AudioPipeline::Placement AudioPipeline::place_by_timestamp(const AVFrame& frame) {
+  const auto index = stream_index_of(frame);
+  if (!index) throw PlanMismatch("the input's audio has no timestamps");
+  const int64_t first = *index - *bounds_.range_start_index;
+  if (placed_ && first != kept_) throw PlanMismatch("the input's timestamps do not count its samples");
+  if (!placed_ && first > bounds_.resample_from - av_rescale(kDecoderSettling, frame.sample_rate, AV_TIME_BASE))
+    throw PlanMismatch("a seek landed too close to its segment");
+  placed_ = true;
+  kept_ = first + frame.nb_samples;
+  return Placement{first, 0};
+}
+
 void AudioPipeline::resample(const AVFrame& frame) {
   if (bounds_.fixed_input_shape) check_shape(frame);
   const auto time = frame_time(frame);
   const int64_t length = av_rescale(frame.nb_samples, AV_TIME_BASE, frame.sample_rate);
   decoded_end_ = time ? std::max(decoded_end_, *time + length) : decoded_end_ + length;
-  const int dropped = trimmer_.samples_to_drop(time, frame.nb_samples, frame.sample_rate);
-  const int64_t first_kept = kept_;
-  kept_ += frame.nb_samples - dropped;
+  const Placement placement = place(frame, time);
   if (kept_ <= bounds_.resample_from) return;
-  const int64_t lead_in = std::max<int64_t>(bounds_.resample_from - first_kept, 0);
-  resampler_.convert(frame, dropped + static_cast<int>(lead_in),
+  const int64_t lead_in = std::max<int64_t>(bounds_.resample_from - placement.first_kept, 0);
+  resampler_.convert(frame, placement.dropped + static_cast<int>(lead_in),
                      [this](uint8_t* const* data, int count) { encode(data, count); });
 }
 

@@ -31,6 +31,11 @@ struct PipelineBounds {
   // The decoded audio must keep the input's rate and channels throughout (a worker's resampler
   // could not follow a change that happened before its segment).
   bool fixed_input_shape = false;
+  // Unset: decode from the range's start, as the sequential engine does. Set: where the range's
+  // first sample lies in the stream's own count of samples (its timestamps in samples); a run that
+  // starts later in the range then seeks close to its start and places what it decodes by the
+  // timestamps, and every run checks that the timestamps agree with the samples it counts.
+  std::optional<int64_t> range_start_index;
 };
 
 class AudioPipeline {
@@ -55,6 +60,8 @@ class AudioPipeline {
   // Microseconds on the input's timeline (from its first timestamp): end of the latest decoded audio.
   int64_t decoded_end() const { return decoded_end_; }
   int damaged_packets() const { return decoder_.damaged_packets(); }
+  // The stream's own index of the range's first sample (its timestamp in samples), once decoded.
+  std::optional<int64_t> range_start_index() const { return range_start_index_; }
 
   class StopRequested {};
 
@@ -70,6 +77,14 @@ class AudioPipeline {
   void encode_frames(bool at_end);
   std::optional<int64_t> frame_time(const AVFrame& frame) const;
   void check_shape(const AVFrame& frame) const;
+  // Where the frame's kept samples start in the range (input samples), and how many it drops.
+  struct Placement {
+    int64_t first_kept = 0;
+    int dropped = 0;
+  };
+  Placement place(const AVFrame& frame, std::optional<int64_t> time);
+  Placement place_by_timestamp(const AVFrame& frame);
+  std::optional<int64_t> stream_index_of(const AVFrame& frame) const;
 
   AVFormatContext& input_;
   AVStream& audio_;
@@ -86,7 +101,9 @@ class AudioPipeline {
   PacketPtr packet_;
   const PacketSink* sink_ = nullptr;  // set during run()
 
-  int64_t kept_ = 0;       // input samples of the range decoded so far
+  int64_t kept_ = 0;     // input samples: where the next decoded one falls in the range
+  bool placed_ = false;  // a frame has been placed by its timestamp
+  std::optional<int64_t> range_start_index_;
   int64_t resampled_ = 0;  // output samples: where the next resampled one falls
   int64_t decoded_end_ = 0;
 };

@@ -15,8 +15,10 @@
 #include "usable_cores.h"
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 namespace enginebin {
 namespace {
@@ -57,6 +59,50 @@ std::optional<int64_t> expected_range_samples(const std::optional<int64_t>& leng
   return av_rescale(range, settings.sample_rate, AV_TIME_BASE);
 }
 
+// Whether the input's audio timestamps count its samples one by one, so that a worker may seek into
+// the range and still know where each decoded sample belongs. Containers that round them to
+// milliseconds (Matroska, FLV, ASF) or estimate them (raw streams) do not.
+bool timestamps_count_samples(const AVFormatContext& input, const AVStream& audio) {
+  static constexpr std::string_view kExactDemuxers[] = {
+      "mov,mp4,m4a,3gp,3g2,mj2", "avi", "wav", "mpeg", "mpegts", "ogg"};
+  const AVRational base = audio.time_base;
+  const int rate = audio.codecpar->sample_rate;
+  if (rate <= 0 || base.num <= 0 || static_cast<int64_t>(base.num) * rate > base.den) return false;
+  return std::find(std::begin(kExactDemuxers), std::end(kExactDemuxers), input.iformat->name) !=
+         std::end(kExactDemuxers);
+}
+
+// Whether a decoder that starts at a seek gives, a few frames on, the very samples of one that ran
+// from the start. Not so where the decoder draws on a random state that runs through the whole
+// stream: AAC's noise substitution, AC-3's and MP2's dither, Opus' noise folding.
+bool decoding_resumes_exactly(AVCodecID codec) {
+  switch (codec) {
+    case AV_CODEC_ID_MP3:
+    case AV_CODEC_ID_FLAC:
+    case AV_CODEC_ID_ALAC:
+    case AV_CODEC_ID_VORBIS:
+    case AV_CODEC_ID_WMAV1:
+    case AV_CODEC_ID_WMAV2: return true;
+    default: {
+      const AVCodecDescriptor* descriptor = avcodec_descriptor_get(codec);
+      return descriptor != nullptr && descriptor->name != nullptr &&
+             std::string_view(descriptor->name).rfind("pcm_", 0) == 0;
+    }
+  }
+}
+
+// The stream's own index of the range's first sample, found as the sequential engine finds that
+// sample, on an opening of the input of its own.
+std::optional<int64_t> find_range_start_index(const std::string& input_name, int audio_stream,
+                                              const OutputSettings& settings) {
+  const ReopenedInput reopened = reopen_input(input_name, audio_stream);
+  PipelineBounds first_sample;
+  first_sample.encode_until = 1;
+  AudioPipeline pipeline(*reopened.input, *reopened.audio, input_name, settings, first_sample);
+  pipeline.run([](AVPacket&) {});
+  return pipeline.range_start_index();
+}
+
 class AudioConversion {
  public:
   AudioConversion(AVFormatContext& input, AVStream& audio, const std::string& input_name,
@@ -71,13 +117,15 @@ class AudioConversion {
 
   void run() {
     const std::optional<EncoderSeams> seams = encoder_seams(pipeline_.encoder());
-    const SegmentPlan plan = plan_segments(plan_facts(seams));
-    if (plan.bounds.size() > 1) {
+    if (seams) {
       try {
-        const ParallelOutcome outcome = convert_in_segments(input_name_, audio_.index, settings_, plan, *seams,
-                                                            pipeline_.encoder(), *output_, progress_);
-        finish(Ending{outcome.samples, outcome.input_ran_out, outcome.decoded_end, outcome.damaged_packets});
-        return;
+        SegmentPlan plan = plan_in_segments(*seams);
+        if (plan.bounds.size() > 1) {
+          const ParallelOutcome outcome = convert_in_segments(input_name_, audio_.index, settings_, plan, *seams,
+                                                              pipeline_.encoder(), *output_, progress_);
+          finish(Ending{outcome.samples, outcome.input_ran_out, outcome.decoded_end, outcome.damaged_packets});
+          return;
+        }
       } catch (const PlanMismatch&) {
         // The input is not as even as the plan assumed: one worker does it all, in a new file.
         output_.reset();
@@ -107,7 +155,26 @@ class AudioConversion {
     int damaged_packets = 0;
   };
 
-  PlanFacts plan_facts(const std::optional<EncoderSeams>& seams) const {
+  // The segments for the workers (one: the sequential engine). Workers seek to their segments
+  // where the timestamps allow it, unless the output is the decoded samples themselves (WAV) and
+  // the decoder's would not be those of the sequential engine after a seek. Encoded output takes
+  // that difference (noise in the decoder's own noise) for the time the seek saves.
+  SegmentPlan plan_in_segments(const EncoderSeams& seams) const {
+    PlanFacts facts = plan_facts(seams);
+    const bool seeking =
+        timestamps_count_samples(input_, audio_) &&
+        (seams.kind != EncoderSeams::Kind::samples || decoding_resumes_exactly(audio_.codecpar->codec_id));
+    facts.prefix_cost = seeking ? 0.0 : decoding_share(seams);
+    SegmentPlan plan = plan_segments(facts);
+    if (seeking && plan.bounds.size() > 1) {
+      const auto start_index = find_range_start_index(input_name_, audio_.index, settings_);
+      if (!start_index) throw PlanMismatch("the input's audio has no timestamps");
+      for (PipelineBounds& bounds : plan.bounds) bounds.range_start_index = start_index;
+    }
+    return plan;
+  }
+
+  PlanFacts plan_facts(const EncoderSeams& seams) const {
     PlanFacts facts;
     facts.workers = settings_.workers > 0 ? settings_.workers : usable_cores();
     if (!can_open_again(input_name_)) facts.workers = 1;  // every worker opens the input anew

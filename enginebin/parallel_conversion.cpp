@@ -53,12 +53,8 @@ PacketPtr packet_of(const QueuedPacket& queued, const AVCodecContext& encoder) {
 void run_worker(const std::string& input_name, int audio_stream, const OutputSettings& settings,
                 const PipelineBounds& bounds, SegmentQueue& queue) {
   try {
-    InputContextPtr input = open_input(input_name);
-    if (audio_stream >= static_cast<int>(input->nb_streams))
-      throw PlanMismatch("the input shows other streams when opened again");
-    AVStream& audio = *input->streams[audio_stream];
-    discard_all_streams_but(*input, audio);
-    AudioPipeline pipeline(*input, audio, input_name, settings, bounds);
+    const ReopenedInput reopened = reopen_input(input_name, audio_stream);
+    AudioPipeline pipeline(*reopened.input, *reopened.audio, input_name, settings, bounds);
     const bool ran_out = pipeline.run(
         [&](AVPacket& packet) {
           queue.push(queued(packet, bounds.encode_from, pipeline.encoder()));

@@ -1,5 +1,6 @@
 #include "segment_plan.h"
 
+#include <cmath>
 #include <numeric>
 
 namespace enginebin {
@@ -14,6 +15,14 @@ constexpr int64_t kResamplerLeadIn = 64;
 int padding_period(const AVCodecContext& encoder) {
   const int64_t bits = encoder.bit_rate * encoder.frame_size;
   return static_cast<int>(encoder.sample_rate / std::gcd(bits, static_cast<int64_t>(encoder.sample_rate)));
+}
+
+// Where segment k of count begins, as a share of the range: each worker's time is its prefix's
+// decoding (prefix_cost per second) plus its own segment, and all are made equal.
+double segment_start_share(int64_t k, int64_t count, double prefix_cost) {
+  if (prefix_cost <= 0.0) return static_cast<double>(k) / static_cast<double>(count);
+  const double kept = 1.0 - prefix_cost;
+  return (1.0 - std::pow(kept, static_cast<double>(k))) / (1.0 - std::pow(kept, static_cast<double>(count)));
 }
 
 SegmentPlan one_segment(const PlanFacts& facts) {
@@ -55,6 +64,15 @@ std::optional<EncoderSeams> encoder_seams(const AVCodecContext& encoder) {
   }
 }
 
+double decoding_share(const EncoderSeams& seams) {
+  switch (seams.kind) {
+    case EncoderSeams::Kind::samples: return 0.5;
+    case EncoderSeams::Kind::frames: return 0.25;
+    case EncoderSeams::Kind::mp3_frames: return 0.07;
+  }
+  return 0.0;
+}
+
 SegmentPlan plan_segments(const PlanFacts& facts) {
   if (facts.workers < 2 || !facts.seams || !facts.range_samples || facts.input_rate <= 0 || facts.output_rate <= 0)
     return one_segment(facts);
@@ -75,7 +93,9 @@ SegmentPlan plan_segments(const PlanFacts& facts) {
 
   SegmentPlan plan = one_segment(facts);
   for (int64_t k = 1; k < count; ++k) {
-    const int64_t encode_from = range * k / count / unit * unit;
+    const auto ideal =
+        static_cast<int64_t>(static_cast<double>(range) * segment_start_share(k, count, facts.prefix_cost));
+    const int64_t encode_from = ideal / unit * unit;
     const int64_t join_from = encode_from + warm_up;
     // Each segment must stay long enough to be worth a worker, the last one included.
     if (join_from - plan.join_from.back() < kShortestSegment * facts.output_rate / 2) continue;

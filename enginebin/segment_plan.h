@@ -38,6 +38,10 @@ struct PlanFacts {
   int input_rate = 0;                    // Hz, of the decoded input
   int output_rate = 0;                   // Hz
   std::optional<EncoderSeams> seams;
+  // What decoding a second of the range's prefix costs a worker, against converting a second of
+  // its own segment: 0 when the workers seek to their segments, more when each decodes the range
+  // from its start. Later segments are then made shorter, so that all workers end together.
+  double prefix_cost = 0.0;
 };
 
 struct SegmentPlan {
@@ -48,6 +52,10 @@ struct SegmentPlan {
 // The range is cut only when it is long enough for the cuts to pay, into at most one segment per
 // worker.
 SegmentPlan plan_segments(const PlanFacts& facts);
+
+// The prefix cost when each worker decodes the range from its start, by what the encoder costs
+// (measured on the benchmark's AAC input: demultiplexing and decoding against the whole job).
+double decoding_share(const EncoderSeams& seams);
 
 // Ranges shorter than this stay with one worker.
 inline constexpr int64_t kShortestParallelRange = 20;  // seconds

@@ -4,15 +4,20 @@
 #include "engine_error.h"
 
 #include <fcntl.h>
-#include <sys/uio.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 namespace enginebin {
 namespace {
+
+// Records go to and come from the file in pieces of about this size.
+constexpr std::size_t kFilePiece = 1 << 20;
+// The joiner is woken when this many packets or bytes wait for it.
+constexpr std::size_t kWakingBatch = 64;
+constexpr std::size_t kWakingBytes = 256 << 10;
 
 struct RecordHeader {
   int64_t position;
@@ -42,37 +47,9 @@ int create_unnamed_file(const std::string& folder) {
       format_text("the temporary folder '%s' cannot hold a segment (%s)", folder.c_str(), std::strerror(error)));
 }
 
-void write_all(int file, const iovec* parts, int count, int64_t offset, const std::string& folder) {
-  std::vector<iovec> left(parts, parts + count);
-  std::size_t first = 0;
-  while (first < left.size()) {
-    const ssize_t written = pwritev(file, left.data() + first, static_cast<int>(left.size() - first), offset);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      throw_file_error(folder, errno);
-    }
-    offset += written;
-    auto remaining = static_cast<std::size_t>(written);
-    while (first < left.size() && remaining >= left[first].iov_len) remaining -= left[first++].iov_len;
-    if (first < left.size()) {
-      left[first].iov_base = static_cast<char*>(left[first].iov_base) + remaining;
-      left[first].iov_len -= remaining;
-    }
-  }
-}
-
-void read_all(int file, void* into, std::size_t size, int64_t offset) {
-  auto* bytes = static_cast<char*>(into);
-  while (size > 0) {
-    const ssize_t got = pread(file, bytes, size, offset);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0)
-      throw EngineError(format_text("Could not read back a temporary file (%s)",
-                                    got < 0 ? std::strerror(errno) : "it is shorter than written"));
-    bytes += got;
-    size -= static_cast<std::size_t>(got);
-    offset += got;
-  }
+void append(std::vector<uint8_t>& bytes, const void* data, std::size_t size) {
+  const auto* first = static_cast<const uint8_t*>(data);
+  bytes.insert(bytes.end(), first, first + size);
 }
 
 }  // namespace
@@ -84,58 +61,63 @@ SegmentQueue::~SegmentQueue() {
 }
 
 void SegmentQueue::push(QueuedPacket packet) {
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
   const std::size_t size = packet.data.size() + packet.skip_samples.size();
-  if (file_packets_ == 0 && memory_bytes_ + size <= memory_limit_) {
+  if (!spilling_ && memory_bytes_ + size <= memory_limit_) {
     memory_bytes_ += size;
     in_memory_.push_back(std::move(packet));
-  } else {
-    spill(packet);
+    // A waiting joiner is woken for a batch, not for every packet: it looks by itself often enough.
+    if (joiner_waiting_ && (in_memory_.size() >= kWakingBatch || memory_bytes_ >= kWakingBytes)) changed_.notify_one();
+    return;
   }
-  changed_.notify_all();
+  spilling_ = true;
+  lock.unlock();
+  write_record(packet);
+  if (spill_buffer_.size() >= kFilePiece) flush_spill();
 }
 
-void SegmentQueue::spill(const QueuedPacket& packet) {
-  const std::string folder = temporary_folder();
+void SegmentQueue::write_record(const QueuedPacket& packet) {
+  const RecordHeader header{packet.position, packet.duration, static_cast<uint32_t>(packet.data.size()),
+                            static_cast<uint32_t>(packet.skip_samples.size())};
+  append(spill_buffer_, &header, sizeof header);
+  append(spill_buffer_, packet.data.data(), packet.data.size());
+  append(spill_buffer_, packet.skip_samples.data(), packet.skip_samples.size());
+}
+
+void SegmentQueue::flush_spill() {
+  if (spill_buffer_.empty()) return;
   if (file_ < 0) {
-    file_ = create_unnamed_file(folder);
-    if (file_ < 0) throw_file_error(folder, errno);
+    folder_ = temporary_folder();
+    file_ = create_unnamed_file(folder_);
+    if (file_ < 0) throw_file_error(folder_, errno);
   }
-  RecordHeader header{packet.position, packet.duration, static_cast<uint32_t>(packet.data.size()),
-                      static_cast<uint32_t>(packet.skip_samples.size())};
-  const iovec parts[] = {{&header, sizeof header},
-                         {const_cast<uint8_t*>(packet.data.data()), packet.data.size()},
-                         {const_cast<uint8_t*>(packet.skip_samples.data()), packet.skip_samples.size()}};
-  write_all(file_, parts, 3, file_write_offset_, folder);
-  file_write_offset_ += static_cast<int64_t>(sizeof header + packet.data.size() + packet.skip_samples.size());
-  ++file_packets_;
-}
-
-QueuedPacket SegmentQueue::read_spilled() {
-  RecordHeader header{};
-  read_all(file_, &header, sizeof header, file_read_offset_);
-  file_read_offset_ += sizeof header;
-  QueuedPacket packet;
-  packet.position = header.position;
-  packet.duration = header.duration;
-  packet.data.resize(header.data_size);
-  packet.skip_samples.resize(header.skip_size);
-  read_all(file_, packet.data.data(), header.data_size, file_read_offset_);
-  file_read_offset_ += header.data_size;
-  read_all(file_, packet.skip_samples.data(), header.skip_size, file_read_offset_);
-  file_read_offset_ += header.skip_size;
-  --file_packets_;
-  if (file_packets_ == 0) {
-    // Drained: the next packets may wait in memory again, and the file starts over.
-    file_read_offset_ = file_write_offset_ = 0;
-    if (ftruncate(file_, 0) != 0) {
-      // Only space is lost; the offsets start over all the same.
-    }
+  int64_t offset;
+  {
+    std::lock_guard lock(mutex_);
+    offset = file_end_;
   }
-  return packet;
+  // Beyond file_end_ the joiner reads nothing, so the writing needs no lock.
+  std::size_t written = 0;
+  while (written < spill_buffer_.size()) {
+    const ssize_t count = pwrite(file_, spill_buffer_.data() + written, spill_buffer_.size() - written,
+                                 offset + static_cast<int64_t>(written));
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) throw_file_error(folder_, count < 0 ? errno : ENOSPC);
+    written += static_cast<std::size_t>(count);
+  }
+  std::lock_guard lock(mutex_);
+  file_end_ += static_cast<int64_t>(written);
+  spill_buffer_.clear();
+  if (joiner_waiting_) changed_.notify_one();
 }
 
 void SegmentQueue::finish(const SegmentOutcome& outcome) {
+  try {
+    flush_spill();
+  } catch (...) {
+    fail(std::current_exception());
+    return;
+  }
   std::lock_guard lock(mutex_);
   outcome_ = outcome;
   ended_ = true;
@@ -149,22 +131,82 @@ void SegmentQueue::fail(std::exception_ptr error) {
   changed_.notify_all();
 }
 
+void SegmentQueue::read_file(std::size_t size, std::size_t into) {
+  read_buffer_.resize(into + size);
+  std::size_t got = 0;
+  while (got < size) {
+    const ssize_t count =
+        pread(file_, read_buffer_.data() + into + got, size - got, read_offset_ + static_cast<int64_t>(into + got));
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0)
+      throw EngineError(format_text("Could not read back a temporary file (%s)",
+                                    count < 0 ? std::strerror(errno) : "it is shorter than written"));
+    got += static_cast<std::size_t>(count);
+  }
+}
+
+bool SegmentQueue::read_spilled() {
+  int64_t end;
+  {
+    std::lock_guard lock(mutex_);
+    end = file_end_;
+  }
+  if (end <= read_offset_) return false;
+  // The file holds whole records up to its end: a piece holds at least the first one's header.
+  std::size_t size = static_cast<std::size_t>(std::min<int64_t>(end - read_offset_, kFilePiece));
+  read_file(size, 0);
+  RecordHeader header;
+  std::memcpy(&header, read_buffer_.data(), sizeof header);
+  const std::size_t first = sizeof header + header.data_size + header.skip_size;
+  if (first > size) {
+    read_file(first - size, size);  // a record larger than a piece is read whole
+    size = first;
+  }
+  std::size_t at = 0;
+  while (at + sizeof header <= size) {
+    std::memcpy(&header, read_buffer_.data() + at, sizeof header);
+    const std::size_t record = sizeof header + header.data_size + header.skip_size;
+    if (at + record > size) break;  // cut by the piece's end: read with the next piece
+    QueuedPacket packet;
+    packet.position = header.position;
+    packet.duration = header.duration;
+    const uint8_t* data = read_buffer_.data() + at + sizeof header;
+    packet.data.assign(data, data + header.data_size);
+    packet.skip_samples.assign(data + header.data_size, data + header.data_size + header.skip_size);
+    taken_.push_back(std::move(packet));
+    at += record;
+  }
+  read_offset_ += static_cast<int64_t>(at);
+  return true;
+}
+
 SegmentQueue::Next SegmentQueue::next(QueuedPacket& packet, std::chrono::milliseconds timeout) {
-  std::unique_lock lock(mutex_);
-  const bool ready =
-      changed_.wait_for(lock, timeout, [this] { return !in_memory_.empty() || file_packets_ > 0 || ended_; });
-  if (!ready) return Next::timeout;
-  if (!in_memory_.empty()) {
-    packet = std::move(in_memory_.front());
-    in_memory_.pop_front();
-    memory_bytes_ -= packet.data.size() + packet.skip_samples.size();
-    return Next::packet;
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (taken_.empty()) {
+    std::unique_lock lock(mutex_);
+    if (!in_memory_.empty()) {
+      taken_.swap(in_memory_);
+      memory_bytes_ = 0;
+      break;
+    }
+    const bool file_has_more = file_end_ > read_offset_;
+    const bool ended = ended_;
+    lock.unlock();
+    if (file_has_more) {
+      if (read_spilled()) break;
+      continue;
+    }
+    if (ended) return Next::finished;
+    lock.lock();
+    joiner_waiting_ = true;
+    const bool woken = changed_.wait_until(
+        lock, deadline, [this] { return !in_memory_.empty() || file_end_ > read_offset_ || ended_; });
+    joiner_waiting_ = false;
+    if (!woken) return Next::timeout;
   }
-  if (file_packets_ > 0) {
-    packet = read_spilled();
-    return Next::packet;
-  }
-  return Next::finished;
+  packet = std::move(taken_.front());
+  taken_.pop_front();
+  return Next::packet;
 }
 
 void SegmentQueue::request_stop() { stop_requested_.store(true, std::memory_order_relaxed); }

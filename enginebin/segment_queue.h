@@ -12,6 +12,7 @@
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace enginebin {
@@ -60,22 +61,33 @@ class SegmentQueue {
   static constexpr std::size_t kDefaultMemoryLimit = 4 << 20;
 
  private:
-  void spill(const QueuedPacket& packet);  // called with the lock held
-  QueuedPacket read_spilled();             // called with the lock held
+  void write_record(const QueuedPacket& packet);       // into the spill buffer, by the worker
+  void flush_spill();                                  // by the worker
+  bool read_spilled();                                 // by the joiner: false when nothing is there yet
+  void read_file(std::size_t size, std::size_t into);  // by the joiner, into read_buffer_
 
   const std::size_t memory_limit_;
   mutable std::mutex mutex_;
   std::condition_variable changed_;
-  // Guarded by mutex_: packets in memory come before every packet in the file.
+  // Guarded by mutex_. Packets in memory come before every packet in the file.
   std::deque<QueuedPacket> in_memory_;
   std::size_t memory_bytes_ = 0;
-  int file_ = -1;
-  int64_t file_write_offset_ = 0;
-  int64_t file_read_offset_ = 0;
-  std::size_t file_packets_ = 0;  // written, not yet read
+  bool spilling_ = false;  // the worker writes to the file from now on
+  int64_t file_end_ = 0;   // bytes of whole records in the file
+  bool joiner_waiting_ = false;
   bool ended_ = false;
   std::exception_ptr failure_;
   SegmentOutcome outcome_;
+
+  // The worker's alone: records not yet in the file.
+  std::vector<uint8_t> spill_buffer_;
+  // The file: created and written by the worker, read by the joiner up to file_end_.
+  int file_ = -1;
+  std::string folder_;
+  // The joiner's alone: packets taken, and how far it has read the file.
+  std::deque<QueuedPacket> taken_;
+  int64_t read_offset_ = 0;
+  std::vector<uint8_t> read_buffer_;
 
   std::atomic<bool> stop_requested_{false};
   std::atomic<int64_t> progress_{0};

@@ -100,29 +100,12 @@ std::vector<std::string> LongFiles(const std::string& cache, bool quick, int cou
 
 // What the program's batch asks of its engine with the default settings, for today's ffmpeg.
 std::vector<std::string> PeerCommand(const std::string& source, const std::string& length, const fs::path& output) {
-  return {"ffmpeg",
-          "-nostdin",
-          "-y",
-          "-i",
-          source,
-          "-bitexact",
-          "-acodec",
-          "libmp3lame",
-          "-ac",
-          "2",
-          "-ar",
-          "44100",
-          "-vol",
-          "256",
-          "-ab",
-          "128k",
-          "-f",
-          "mp3",
-          "-ss",
-          "00:00:00",
-          "-t",
-          length,
-          (output / (fs::path(source).stem().string() + ".mp3")).string()};
+  std::vector<std::string> command = {"ffmpeg", "-nostdin", "-y", "-i", source};
+  const std::vector<std::string> audio = engine_bench::default_audio_options("libmp3lame", "128k", "mp3");
+  command.insert(command.end(), audio.begin(), audio.end());
+  command.insert(command.end(), {"-ss", "00:00:00", "-t", length});
+  command.push_back((output / (fs::path(source).stem().string() + ".mp3")).string());
+  return command;
 }
 
 // The conversions, at most `at_once` at a time, each started as soon as one ends (as xargs -P does).
@@ -189,28 +172,13 @@ struct Row {
   std::optional<double> target;
 };
 
-int ParseRuns(const char* text) {
-  const int runs = std::atoi(text);
-  return runs > 0 ? runs : 3;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  int runs = 3;
-  bool quick = false;
-  std::string cache = engine_bench::cache_folder();
-  for (int i = 1; i < argc; ++i) {
-    const std::string option = argv[i];
-    if (option == "--quick") {
-      quick = true;
-    } else if (option == "--runs" && i + 1 < argc) {
-      runs = ParseRuns(argv[++i]);
-    } else if (option == "--cache" && i + 1 < argc) {
-      cache = argv[++i];
-    }
-  }
-  if (quick) runs = 1;
+  const engine_bench::BenchmarkOptions options = engine_bench::parse_benchmark_options(argc, argv);
+  const int runs = options.runs;
+  const bool quick = options.quick;
+  const std::string& cache = options.cache;
   const std::vector<std::string> clips = BenchmarkClips(cache, quick ? 4 : 20);
   const std::vector<std::string> films = LongFiles(cache, quick, quick ? 2 : 4);
   const int film_seconds = quick ? 45 : 600;

@@ -19,6 +19,29 @@ std::string cache_folder() {
   return (fs::path(home != nullptr ? home : "/tmp") / ".cache" / "sonvarra" / "bench").string();
 }
 
+std::vector<std::string> default_audio_options(const std::string& codec, const std::string& bit_rate,
+                                               const std::string& format) {
+  return {"-bitexact", "-acodec", codec, "-ac", "2", "-ar", "44100", "-vol", "256", "-ab", bit_rate, "-f", format};
+}
+
+BenchmarkOptions parse_benchmark_options(int argc, char** argv) {
+  BenchmarkOptions options;
+  options.cache = cache_folder();
+  for (int i = 1; i < argc; ++i) {
+    const std::string option = argv[i];
+    if (option == "--quick") {
+      options.quick = true;
+    } else if (option == "--runs" && i + 1 < argc) {
+      const int runs = std::atoi(argv[++i]);
+      if (runs > 0) options.runs = runs;
+    } else if (option == "--cache" && i + 1 < argc) {
+      options.cache = argv[++i];
+    }
+  }
+  if (options.quick) options.runs = 1;
+  return options;
+}
+
 std::string benchmark_input(const std::string& folder, bool quick) {
   fs::create_directories(folder);
   // The name carries the recipe's version: a changed recipe must not reuse an old file.

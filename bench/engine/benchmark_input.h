@@ -7,6 +7,19 @@
 
 namespace engine_bench {
 
+// What the benchmarks take from their command line: [--runs N] [--cache FOLDER] [--quick].
+struct BenchmarkOptions {
+  int runs = 3;        // 1 when quick
+  bool quick = false;  // one run on short inputs, no target enforced
+  std::string cache;   // cache_folder() unless given
+};
+BenchmarkOptions parse_benchmark_options(int argc, char** argv);
+
+// The audio options of the program's conversion command with its default settings, for the
+// engine (bit_rate "128", in kbit/s) or for today's ffmpeg ("128k").
+std::vector<std::string> default_audio_options(const std::string& codec, const std::string& bit_rate,
+                                               const std::string& format);
+
 // The folder: $SONVARRA_BENCH_CACHE, else $XDG_CACHE_HOME/sonvarra/bench, else
 // ~/.cache/sonvarra/bench.
 std::string cache_folder();

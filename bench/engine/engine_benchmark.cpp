@@ -47,27 +47,10 @@ struct Job {
 // The command line the program sends the engine, with the program's default audio settings.
 std::vector<std::string> engine_command(const Job& job, const std::string& input, const std::string& output,
                                         bool one_worker) {
-  std::vector<std::string> command = {SONVARRA_ENGINE_FILE,
-                                      "-y",
-                                      "-i",
-                                      input,
-                                      "-bitexact",
-                                      "-acodec",
-                                      job.format,
-                                      "-ac",
-                                      "2",
-                                      "-ar",
-                                      "44100",
-                                      "-vol",
-                                      "256",
-                                      "-ab",
-                                      "128",
-                                      "-f",
-                                      job.format,
-                                      "-ss",
-                                      job.range.begin,
-                                      "-t",
-                                      job.range.length};
+  std::vector<std::string> command = {SONVARRA_ENGINE_FILE, "-y", "-i", input};
+  const std::vector<std::string> audio = default_audio_options(job.format, "128", job.format);
+  command.insert(command.end(), audio.begin(), audio.end());
+  command.insert(command.end(), {"-ss", job.range.begin, "-t", job.range.length});
   if (one_worker) command.insert(command.end(), {"-threads", "1"});
   command.push_back(output);
   return command;
@@ -83,8 +66,9 @@ std::vector<std::string> peer_command(const Job& job, const std::string& input, 
     return command;
   }
   if (job.peer == Peer::input_seek) command.insert(command.end(), {"-ss", job.range.begin});
-  command.insert(command.end(), {"-i", input, "-bitexact", "-acodec", job.peer_codec, "-ac", "2", "-ar", "44100",
-                                 "-vol", "256", "-ab", "128k", "-f", job.format});
+  command.insert(command.end(), {"-i", input});
+  const std::vector<std::string> audio = default_audio_options(job.peer_codec, "128k", job.format);
+  command.insert(command.end(), audio.begin(), audio.end());
   if (job.peer != Peer::input_seek) command.insert(command.end(), {"-ss", job.range.begin});
   command.insert(command.end(), {"-t", job.range.length, output});
   return command;
@@ -102,11 +86,6 @@ struct Best {
     peak_mebibytes = std::max(peak_mebibytes, run.peak_mebibytes);
   }
 };
-
-int parse_runs(const char* text) {
-  const int runs = std::atoi(text);
-  return runs > 0 ? runs : 3;
-}
 
 int usable_cores() {
   cpu_set_t cores;
@@ -154,20 +133,10 @@ void print_where_the_time_goes(const std::string& input, const fs::path& scratch
 
 int main(int argc, char** argv) {
   using namespace engine_bench;
-  int runs = 3;
-  bool quick = false;
-  std::string folder = cache_folder();
-  for (int i = 1; i < argc; ++i) {
-    const std::string option = argv[i];
-    if (option == "--quick") {
-      quick = true;
-    } else if (option == "--runs" && i + 1 < argc) {
-      runs = parse_runs(argv[++i]);
-    } else if (option == "--cache" && i + 1 < argc) {
-      folder = argv[++i];
-    }
-  }
-  if (quick) runs = 1;
+  const BenchmarkOptions options = parse_benchmark_options(argc, argv);
+  const int runs = options.runs;
+  const bool quick = options.quick;
+  const std::string& folder = options.cache;
 
   const std::string input = benchmark_input(folder, quick);
   const fs::path scratch = fs::path(folder) / "outputs";

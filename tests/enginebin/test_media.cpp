@@ -86,9 +86,11 @@ std::vector<std::string> recipe(const std::string& name) {
     return join({kVideo, tone(44100, "stereo"), {"-t", "0.5", "-c:v", "mpeg4", "-c:a", "pcm_s16le"}});
   if (name == "long.wav") return join({tone(44100, "stereo"), {"-t", "120"}});
   if (name == "noaudio.avi") return join({kVideo, three_seconds, {"-c:v", "mpeg4"}});
-  if (name == "program.mp4") return join({program_material(), {"-c:a", "aac", "-b:a", "128k"}});
-  if (name == "program-whole.mp4")
-    return join({program_material(), {"-c:a", "aac", "-b:a", "128k", "-movflags", "+faststart"}});
+  if (name == "program.wav") return join({program_material(), {"-c:a", "pcm_s16le"}});
+  if (name == "program.mp4") return {"-i", test_clip("program.wav"), "-c:a", "aac", "-b:a", "128k"};
+  if (name == "program-mp3.mp4") return {"-i", test_clip("program.wav"), "-c:a", "libmp3lame", "-b:a", "192k"};
+  if (name == "program.mkv") return {"-i", test_clip("program.mp4"), "-c", "copy"};
+  if (name == "program-whole.mp4") return {"-i", test_clip("program.mp4"), "-c", "copy", "-movflags", "+faststart"};
   // Two halves of one MPEG transport stream, the second at another sample rate.
   if (name == "rate-44100.ts") return join({tone(44100, "stereo"), {"-t", "40", "-c:a", "mp2", "-b:a", "192k"}});
   if (name == "rate-32000.ts")

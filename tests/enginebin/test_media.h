@@ -13,9 +13,12 @@ namespace enginebin_test {
 //   short.avi          half a second of video with audio
 //   long.wav           two minutes of audio, for runs that must last a while
 //   noaudio.avi        video only
-//   program.mp4        100 s of AAC, stereo 48 kHz: stepped tones (0-25 s), silence (-40 s),
+//   program.wav        100 s, stereo 48 kHz 16-bit PCM: stepped tones (0-25 s), silence (-40 s),
 //                      a voice-like signal (-65 s), pink noise (-100 s); long enough to be cut
-//   program-whole.mp4  the same with its index first; program-cut.mp4  that cut off at 60 %
+//   program.mp4        that as AAC (whose decoder draws noise from a running random state);
+//   program.mkv        the same AAC in Matroska (timestamps in milliseconds)
+//   program-mp3.mp4    program.wav as MP3 in MP4
+//   program-whole.mp4  program.mp4 with its index first; program-cut.mp4  that cut off at 60 %
 //   rate-change.ts     40 s of MP2 at 44100 Hz, then 40 s at 32000 Hz
 //   short-audio.mkv short-audio.webm short-audio.flv   10 s of video with 5 s of audio
 //   whole.mp4          10 s of video with audio, its index before its data
