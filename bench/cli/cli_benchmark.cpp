@@ -121,17 +121,11 @@ bool Cli(const std::vector<std::string>& inputs, const fs::path& output) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool quick = false;
-  int runs = 3;
-  std::string cache = engine_bench::cache_folder();
-  for (int i = 1; i < argc; ++i) {
-    const std::string option = argv[i];
-    if (option == "--quick") quick = true;
-    if (option == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
-    if (option == "--cache" && i + 1 < argc) cache = argv[++i];
-  }
+  const engine_bench::BenchmarkOptions options = engine_bench::parse_benchmark_options(argc, argv);
+  const bool quick = options.quick;
+  const int runs = options.runs;
+  const std::string& cache = options.cache;
   const Workload work = quick ? Workload{3, 1, 20} : Workload{20, 4, 600};
-  if (quick) runs = 1;
 
   // The command's per-user places, the outputs and a quick run's inputs go to a scratch folder.
   std::string pattern = (fs::temp_directory_path() / "sonvarra-cli-bench-XXXXXX").string();
