@@ -121,10 +121,7 @@ bool Cli(const std::vector<std::string>& inputs, const fs::path& output) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const engine_bench::BenchmarkOptions options = engine_bench::parse_benchmark_options(argc, argv);
-  const bool quick = options.quick;
-  const int runs = options.runs;
-  const std::string& cache = options.cache;
+  const auto [runs, quick, cache] = engine_bench::parse_benchmark_options(argc, argv);
   const Workload work = quick ? Workload{3, 1, 20} : Workload{20, 4, 600};
 
   // The command's per-user places, the outputs and a quick run's inputs go to a scratch folder.
