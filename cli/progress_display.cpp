@@ -29,10 +29,10 @@ bool OutputIsTerminal() {
   return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != FALSE;
 }
 
-int TerminalWidth() {
+TerminalSize TerminalSizeNow() {
   CONSOLE_SCREEN_BUFFER_INFO info{};
-  if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info)) return 80;
-  return info.srWindow.Right - info.srWindow.Left + 1;
+  if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info)) return {};
+  return {info.srWindow.Right - info.srWindow.Left + 1, info.srWindow.Bottom - info.srWindow.Top + 1};
 }
 
 std::string TotalLine(const std::vector<OutputJob>& jobs, const std::vector<JobOutcome>& outcomes, double elapsed) {
@@ -89,7 +89,7 @@ void ProgressDisplay::PrintEnded(const std::vector<JobOutcome>& outcomes) {
   }
 }
 
-std::vector<std::string> ProgressDisplay::LiveLines(const std::vector<JobOutcome>& outcomes) const {
+std::vector<std::string> ProgressDisplay::LiveLines(const std::vector<JobOutcome>& outcomes, int height) const {
   std::vector<std::string> lines;
   for (std::size_t i = 0; i < jobs_.size(); ++i) {
     if (outcomes[i].State != JobState::Running) continue;
@@ -98,6 +98,13 @@ std::vector<std::string> ProgressDisplay::LiveLines(const std::vector<JobOutcome
     if (job.ExpectedSeconds > 0)
       line += " of " + ClockText(job.ExpectedSeconds) + "  " + Percent(outcomes[i].Seconds, job.ExpectedSeconds);
     lines.push_back(line);
+  }
+  // Lines that scrolled off the screen could not be drawn over again.
+  const auto room = static_cast<std::size_t>(std::max(height - 2, 1));
+  if (lines.size() > room) {
+    const std::size_t more = lines.size() - room + 1;
+    lines.resize(room - 1);
+    lines.push_back("  and " + std::to_string(more) + " more");
   }
   const double elapsed = std::chrono::duration<double>(Clock::now() - start_).count();
   lines.push_back(TotalLine(jobs_, outcomes, elapsed));
@@ -115,9 +122,9 @@ void ProgressDisplay::Show(const std::vector<JobOutcome>& outcomes) {
   lastDrawn_ = now;
   EraseLive();
   PrintEnded(outcomes);
-  const int width = TerminalWidth();
-  for (const std::string& line : LiveLines(outcomes)) {
-    Put(Fitted(line, width) + "\n");
+  const TerminalSize size = TerminalSizeNow();
+  for (const std::string& line : LiveLines(outcomes, size.Height)) {
+    Put(Fitted(line, size.Width) + "\n");
     ++liveLines_;
   }
   std::fflush(out_);

@@ -12,9 +12,13 @@
 
 namespace cli {
 
-// Whether standard output is a terminal (a console), and its width in characters.
+// Whether standard output is a terminal (a console), and its size in characters.
 bool OutputIsTerminal();
-int TerminalWidth();
+struct TerminalSize {
+  int Width = 80;
+  int Height = 25;
+};
+TerminalSize TerminalSizeNow();
 
 class ProgressDisplay {
  public:
@@ -35,7 +39,8 @@ class ProgressDisplay {
 
  private:
   void PrintEnded(const std::vector<JobOutcome>& outcomes);
-  std::vector<std::string> LiveLines(const std::vector<JobOutcome>& outcomes) const;
+  // The running outputs (as many as a screen of height lines shows) and the total.
+  std::vector<std::string> LiveLines(const std::vector<JobOutcome>& outcomes, int height) const;
   void EraseLive();
   void Put(const std::string& text);
 
