@@ -14,7 +14,7 @@ packages=(
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
   libsdl2-dev libjpeg62-turbo-dev
   ffmpeg xvfb xauth ccache
-  dpkg-dev file desktop-file-utils
+  dpkg-dev file desktop-file-utils appstream lintian debootstrap
   fusefat dosfstools fuse3
 )
 

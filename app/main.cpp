@@ -1,7 +1,8 @@
 // Sonvarra: start-up and shutdown of the program.
 #include <cstdlib>
-#include <vector>
+#include <iostream>
 
+#include "app/command_line_options.h"
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
 #include "app/screenshots.h"
@@ -11,7 +12,9 @@
 #include "settings/settings_dialog.h"
 
 int main(int argc, char* argv[]) {
-  TApplication application(argc, argv);
+  TCommandLine commandLine = ReadCommandLine(argc, argv, std::cout, std::cerr);
+  if (commandLine.exitCode) return *commandLine.exitCode;
+  TApplication application(commandLine.toolkitArgumentCount, commandLine.toolkitArguments.data());
   try {
     Application->Initialize();
     // The system components the preview plays through, as an installed system has them.
@@ -21,8 +24,7 @@ int main(int argc, char* argv[]) {
     Application->CreateForm(Form1);  // its FormCreate runs before the dialogs exist
     Application->CreateForm(Form2);
     Application->CreateForm(Form3);
-    // What is left once Qt has taken its own options: the files to open ("Open with").
-    Form1->AddFilesWhenShown(std::vector<AnsiString>(argv + 1, argv + argc));
+    Form1->AddFilesWhenShown(commandLine.files);  // as the desktop's "Open with" passes them
     if (const char* folder = std::getenv("SONVARRA_SCREENSHOT_DIR")) ScheduleScreenshots(folder);
     Application->Run();
   } catch (const std::exception& error) {

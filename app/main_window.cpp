@@ -16,6 +16,7 @@ std::unique_ptr<Tmpegconverter> Converter;
 TForm1::TForm1(TComponent* owner) : TForm(owner) {
   RegisterProgramPictures();
   RegisterComponentClass<TActiveMovie>("TActiveMovie");
+  AddShortCuts();
 }
 
 TForm1::~TForm1() {

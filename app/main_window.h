@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/product.h"
 #include "engine/mpegconverter.h"
 #include "framework/comctrls.h"
 #include "framework/extctrls.h"
@@ -21,9 +22,6 @@
 
 // The one engine runner of the program, made by FormCreate and freed by FormDestroy.
 extern std::unique_ptr<Tmpegconverter> Converter;
-
-// The address that "Help" opens.
-inline constexpr const char* kProductPage = "https://www.sonvarra.com/";
 
 class TForm1 : public TForm {
  public:
@@ -101,6 +99,7 @@ class TForm1 : public TForm {
 
  private:
   void WMDropFiles(TMessage& message);
+  void AddShortCuts();
   std::vector<AnsiString> commandLineFiles_;
   bool painted_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QtMath>
 #include <cmath>
 #include <functional>
 
@@ -15,19 +16,22 @@ const QColor kGlyphKey(236, 238, 243);
 // The banner stands on the main window's colour.
 const QColor kBannerKey(216, 215, 222);
 
-QImage Draw(int width, int height, const QColor& key, const std::function<void(QPainter&)>& paint) {
-  QImage image(width, height, QImage::Format_RGB888);
+// Drawn on the picture's own grid of width x height, at the ratio's device pixels each way, so that
+// a scaled screen gets the same picture sharp rather than blown up.
+QImage Draw(int width, int height, qreal ratio, const QColor& key, const std::function<void(QPainter&)>& paint) {
+  QImage image(qCeil(width * ratio), qCeil(height * ratio), QImage::Format_RGB888);
   image.fill(key);
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.scale(ratio, ratio);
   paint(painter);
   painter.end();
-  image.setPixelColor(0, height - 1, key);
+  image.setPixelColor(0, image.height() - 1, key);
   return image;
 }
 
-QImage StartGlyph() {
-  return Draw(24, 24, kGlyphKey, [](QPainter& p) {
+QImage StartGlyph(qreal ratio) {
+  return Draw(24, 24, ratio, kGlyphKey, [](QPainter& p) {
     // a curved arrow turning right
     p.setPen(QPen(QColor(30, 140, 60), 3.2, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
@@ -60,8 +64,8 @@ QPainterPath Gear(QPointF centre, double outer, double inner, int teeth, double 
   return path;
 }
 
-QImage SettingsGlyph() {
-  return Draw(24, 24, kGlyphKey, [](QPainter& p) {
+QImage SettingsGlyph(qreal ratio) {
+  return Draw(24, 24, ratio, kGlyphKey, [](QPainter& p) {
     p.setPen(QPen(QColor(60, 70, 90), 0.8));
     p.setBrush(QColor(128, 138, 158));
     p.drawPath(Gear(QPointF(9, 9.5), 8, 5.8, 8, 2.4));
@@ -70,8 +74,8 @@ QImage SettingsGlyph() {
   });
 }
 
-QImage HelpGlyph() {
-  return Draw(24, 24, kGlyphKey, [](QPainter& p) {
+QImage HelpGlyph(qreal ratio) {
+  return Draw(24, 24, ratio, kGlyphKey, [](QPainter& p) {
     p.setPen(QPen(QColor(25, 75, 160), 1));
     p.setBrush(QColor(60, 120, 215));
     p.drawEllipse(QRectF(1.5, 1.5, 21, 21));
@@ -84,8 +88,8 @@ QImage HelpGlyph() {
   });
 }
 
-QImage ExitGlyph() {
-  return Draw(24, 24, kGlyphKey, [](QPainter& p) {
+QImage ExitGlyph(qreal ratio) {
+  return Draw(24, 24, ratio, kGlyphKey, [](QPainter& p) {
     // the power symbol: a ring open at the top with a bar through the gap
     p.setPen(QPen(QColor(200, 40, 40), 3, Qt::SolidLine, Qt::RoundCap));
     p.drawArc(QRectF(4, 5, 16, 16), 125 * 16, 290 * 16);
@@ -93,8 +97,8 @@ QImage ExitGlyph() {
   });
 }
 
-QImage PlusGlyph() {
-  return Draw(16, 16, kGlyphKey, [](QPainter& p) {
+QImage PlusGlyph(qreal ratio) {
+  return Draw(16, 16, ratio, kGlyphKey, [](QPainter& p) {
     p.setPen(QPen(QColor(20, 110, 30), 1));
     p.setBrush(QColor(50, 170, 60));
     QPainterPath plus;
@@ -104,16 +108,16 @@ QImage PlusGlyph() {
   });
 }
 
-QImage MinusGlyph() {
-  return Draw(16, 16, kGlyphKey, [](QPainter& p) {
+QImage MinusGlyph(qreal ratio) {
+  return Draw(16, 16, ratio, kGlyphKey, [](QPainter& p) {
     p.setPen(QPen(QColor(150, 20, 20), 1));
     p.setBrush(QColor(220, 50, 50));
     p.drawRect(QRectF(2.5, 6.5, 11, 3));
   });
 }
 
-QImage CrossGlyph() {
-  return Draw(16, 16, kGlyphKey, [](QPainter& p) {
+QImage CrossGlyph(qreal ratio) {
+  return Draw(16, 16, ratio, kGlyphKey, [](QPainter& p) {
     p.setPen(QPen(QColor(210, 40, 40), 3, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(4, 4), QPointF(12, 12));
     p.drawLine(QPointF(12, 4), QPointF(4, 12));
@@ -122,8 +126,8 @@ QImage CrossGlyph() {
 
 const QColor kTransport(40, 48, 66);
 
-QImage PlayPauseGlyph() {
-  return Draw(10, 9, kGlyphKey, [](QPainter& p) {
+QImage PlayPauseGlyph(qreal ratio) {
+  return Draw(10, 9, ratio, kGlyphKey, [](QPainter& p) {
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(Qt::NoPen);
     p.setBrush(kTransport);
@@ -133,12 +137,12 @@ QImage PlayPauseGlyph() {
   });
 }
 
-QImage StopGlyph() {
-  return Draw(9, 9, kGlyphKey, [](QPainter& p) { p.fillRect(1, 0, 8, 8, kTransport); });
+QImage StopGlyph(qreal ratio) {
+  return Draw(9, 9, ratio, kGlyphKey, [](QPainter& p) { p.fillRect(1, 0, 8, 8, kTransport); });
 }
 
-QImage ChevronsGlyph(bool left) {
-  return Draw(10, 9, kGlyphKey, [left](QPainter& p) {
+QImage ChevronsGlyph(bool left, qreal ratio) {
+  return Draw(10, 9, ratio, kGlyphKey, [left](QPainter& p) {
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(Qt::NoPen);
     p.setBrush(kTransport);
@@ -150,8 +154,8 @@ QImage ChevronsGlyph(bool left) {
   });
 }
 
-QImage Banner() {
-  return Draw(108, 34, kBannerKey, [](QPainter& p) {
+QImage Banner(qreal ratio) {
+  return Draw(108, 34, ratio, kBannerKey, [](QPainter& p) {
     // a video file: a page with a corner turned and a strip of film
     QPainterPath page;
     page.moveTo(3, 2);
@@ -245,17 +249,18 @@ QImage DesktopIcon(int size) {
   return drawn;
 }
 
-QImage MainIcon() {
-  const QImage drawn = DesktopIcon(32);
+QImage MainIcon(qreal ratio) {
+  const int size = qCeil(32 * ratio);
+  const QImage drawn = DesktopIcon(size);
   // The sixteen colours of the classic palette; the first is the transparent one.
   static const QRgb palette[16] = {qRgba(0, 0, 0, 0),   qRgb(0, 0, 0),       qRgb(128, 0, 0),   qRgb(0, 128, 0),
                                    qRgb(128, 128, 0),   qRgb(0, 0, 128),     qRgb(128, 0, 128), qRgb(0, 128, 128),
                                    qRgb(192, 192, 192), qRgb(128, 128, 128), qRgb(255, 0, 0),   qRgb(0, 255, 0),
                                    qRgb(255, 255, 0),   qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(255, 255, 255)};
-  QImage icon(32, 32, QImage::Format_Indexed8);
+  QImage icon(size, size, QImage::Format_Indexed8);
   icon.setColorTable(QList<QRgb>(std::begin(palette), std::end(palette)));
-  for (int y = 0; y < 32; ++y) {
-    for (int x = 0; x < 32; ++x) {
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
       const QColor c = QColor::fromRgba(drawn.pixel(x, y));
       int best = 0;
       if (c.alpha() >= 128) {
@@ -286,8 +291,8 @@ void RegisterProgramPictures() {
   RegisterPicture("GLYPH_CLEAR", CrossGlyph);
   RegisterPicture("GLYPH_PLAYPAUSE", PlayPauseGlyph);
   RegisterPicture("GLYPH_STOP", StopGlyph);
-  RegisterPicture("GLYPH_REWIND", [] { return ChevronsGlyph(true); });
-  RegisterPicture("GLYPH_FORWARD", [] { return ChevronsGlyph(false); });
+  RegisterPicture("GLYPH_REWIND", [](qreal ratio) { return ChevronsGlyph(true, ratio); });
+  RegisterPicture("GLYPH_FORWARD", [](qreal ratio) { return ChevronsGlyph(false, ratio); });
   RegisterPicture("PICTURE_BANNER", Banner);
-  RegisterPicture("ICON_MAIN", MainIcon);
+  RegisterPicture("ICON_MAIN", [](qreal ratio) { return MainIcon(ratio); });
 }

@@ -82,7 +82,11 @@ void PreviewSources(const std::vector<AnsiString>& files) {
   Form1->sListView1->SetItemIndex(0);
   QElapsedTimer clock;
   clock.start();
-  while (Form1->ActiveMovie1->OpenState() != nsOpen && clock.elapsed() < 5000) Settle(50);
+  // The opened file is held paused once the player has settled; until then it may still pass
+  // through playing, and play / pause would pause it.
+  while ((Form1->ActiveMovie1->OpenState() != nsOpen || Form1->ActiveMovie1->PlayState() != mpPaused) &&
+         clock.elapsed() < 5000)
+    Settle(50);
   Form1->sSpeedButton9Click(Form1);
   Settle(1800);
 }

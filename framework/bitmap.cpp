@@ -39,6 +39,19 @@ QImage ImageFromRows(const BYTE* bits, int width, int height, int bitCount, bool
   return image;
 }
 
+// The picture without the pixels of its bottom-left pixel's colour.
+QImage CutOutTransparentColor(const QImage& picture) {
+  if (picture.isNull()) return picture;
+  QImage image = picture.convertToFormat(QImage::Format_ARGB32);
+  const QRgb key = image.pixel(0, image.height() - 1) | 0xFF000000u;
+  for (int y = 0; y < image.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < image.width(); ++x)
+      if ((line[x] | 0xFF000000u) == key) line[x] = 0;
+  }
+  return image;
+}
+
 }  // namespace
 
 int TBitmap::Width() const { return HasSection() ? static_cast<int>(sectionHeader_.biWidth) : image_.width(); }
@@ -68,6 +81,7 @@ bool TBitmap::NewSection(const BITMAPINFOHEADER& header) {
   sectionHeader_.biSize = sizeof(BITMAPINFOHEADER);
   sectionHeader_.biSizeImage = static_cast<DWORD>(size);
   sectionBits_ = std::move(bits);
+  source_ = nullptr;
   image_ = QImage();
   sectionRead_ = false;
   return true;
@@ -97,6 +111,7 @@ void TBitmap::LeaveSection() {
 
 void TBitmap::SetSize(int width, int height) {
   LeaveSection();
+  source_ = nullptr;
   QImage image(width, height, QImage::Format_BGR888);
   image.fill(Qt::white);
   if (!image_.isNull()) {
@@ -108,15 +123,17 @@ void TBitmap::SetSize(int width, int height) {
 
 void TBitmap::Assign(const QImage& image) {
   LeaveSection();
+  source_ = nullptr;
   image_ = image;
 }
 
 void TBitmap::LoadFromResourceName(HINSTANCE instance, const AnsiString& name) {
-  QImage image;
-  if (FindPicture(name, image)) {
-    Assign(image);
+  if (TPictureSource source = FindPicture(name)) {
+    Assign(source(1.0));
+    source_ = std::move(source);
     return;
   }
+  QImage image;
   TResourceStream stream(instance, name, RT_RCDATA);
   QByteArray bytes(static_cast<qsizetype>(stream.Size()), '\0');
   stream.ReadBuffer(bytes.data(), static_cast<long>(bytes.size()));
@@ -188,6 +205,7 @@ void TBitmap::LoadFromFile(const AnsiString& fileName) {
 
 void TBitmap::StretchDraw(int left, int top, int width, int height, const TBitmap& source) {
   LeaveSection();
+  source_ = nullptr;
   if (image_.isNull() || source.Empty() || width <= 0 || height <= 0) return;
   // Pixel by pixel, as the system's stretching does by default, and on this thread alone.
   const QImage from = source.Image().format() == QImage::Format_BGR888
@@ -212,15 +230,12 @@ TColor TBitmap::TransparentColor() const {
   return FromQColor(image.pixelColor(0, image.height() - 1));
 }
 
-QImage TBitmap::DrawnImage(bool transparent) const {
-  const QImage& picture = Image();
-  if (!transparent || picture.isNull()) return picture;
-  QImage image = picture.convertToFormat(QImage::Format_ARGB32);
-  const QRgb key = image.pixel(0, image.height() - 1) | 0xFF000000u;
-  for (int y = 0; y < image.height(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < image.width(); ++x)
-      if ((line[x] | 0xFF000000u) == key) line[x] = 0;
-  }
-  return image;
+QImage TBitmap::DrawnImage(bool transparent) const { return transparent ? CutOutTransparentColor(Image()) : Image(); }
+
+QImage TBitmap::DrawnImage(bool transparent, qreal devicePixelRatio) const {
+  if (!source_ || devicePixelRatio == 1.0) return DrawnImage(transparent);
+  QImage drawn = source_(devicePixelRatio);
+  if (transparent) drawn = CutOutTransparentColor(drawn);
+  drawn.setDevicePixelRatio(devicePixelRatio);
+  return drawn;
 }

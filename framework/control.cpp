@@ -177,6 +177,16 @@ void TControl::SetShowHint(bool value) {
   if (widget_) ApplyHint();
 }
 
+void TControl::SetAccessibleName(const AnsiString& name) {
+  accessibleName_ = name;
+  if (widget_) ApplyAccessibility();
+}
+
+void TControl::SetAccessibleDescription(const AnsiString& description) {
+  accessibleDescription_ = description;
+  if (widget_) ApplyAccessibility();
+}
+
 LRESULT TControl::Perform(UINT message, WPARAM wParam, LPARAM lParam) {
   TMessage m{message, wParam, lParam, 0};
   WindowProc(m);
@@ -283,6 +293,7 @@ void TControl::InitializeWidget() {
   ApplyFont();
   ApplyCaption();
   ApplyHint();
+  ApplyAccessibility();
   ApplyVisible();
 }
 
@@ -320,6 +331,12 @@ void TControl::ApplyFont() {
 
 void TControl::ApplyHint() {
   if (widget_) widget_->setToolTip(showHint_ ? QString::fromLocal8Bit(hint_.c_str()) : QString());
+}
+
+void TControl::ApplyAccessibility() {
+  if (!widget_) return;
+  widget_->setAccessibleName(QString::fromLocal8Bit(accessibleName_.c_str()));
+  widget_->setAccessibleDescription(QString::fromLocal8Bit(accessibleDescription_.c_str()));
 }
 
 void TControl::SetLayoutProperty(const AnsiString& name, const TLayoutValue& value) {
@@ -378,6 +395,10 @@ void TControl::SetLayoutProperty(const AnsiString& name, const TLayoutValue& val
     SetHint(value.Str());
   } else if (name == "ShowHint") {
     SetShowHint(value.Bool());
+  } else if (name == "AccessibleName") {
+    SetAccessibleName(value.Str());
+  } else if (name == "AccessibleDescription") {
+    SetAccessibleDescription(value.Str());
   } else if (name == "OnClick") {
     OnClick = value.Handler<TNotifyEvent>(Name() + ".OnClick");
   } else if (name == "OnDblClick") {

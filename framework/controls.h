@@ -98,6 +98,12 @@ class TControl : public TComponent {
   void SetHint(const AnsiString& hint);
   bool ShowHint() const { return showHint_; }
   void SetShowHint(bool value);
+  // What a screen reader says of the control. An empty name leaves it to the widget: a caption, a
+  // text, a current item.
+  const AnsiString& AccessibleName() const { return accessibleName_; }
+  void SetAccessibleName(const AnsiString& name);
+  const AnsiString& AccessibleDescription() const { return accessibleDescription_; }
+  void SetAccessibleDescription(const AnsiString& description);
 
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
@@ -141,6 +147,7 @@ class TControl : public TComponent {
   virtual void ApplyFont();
   virtual void ApplyCaption() {}
   virtual void ApplyHint();
+  virtual void ApplyAccessibility();
 
   virtual void CMEnabledChanged(TMessage& message);
   virtual void CMColorChanged(TMessage& message);
@@ -176,6 +183,8 @@ class TControl : public TComponent {
   AnsiString caption_;
   AnsiString hint_;
   bool showHint_ = false;
+  AnsiString accessibleName_;
+  AnsiString accessibleDescription_;
   TControlStyle controlStyle_ = csDoubleClicks;
 
  private:

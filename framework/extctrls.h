@@ -47,6 +47,7 @@ class TImage : public TControl {
 
   TPicture& Picture() { return picture_; }
   void SetPicture(const QImage& image);
+  void SetPicture(const TBitmap& bitmap);
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool value);
   bool Stretch() const { return stretch_; }

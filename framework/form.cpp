@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShortcut>
 
 #include "framework/exception_report.h"
 #include "framework/forms.h"
@@ -75,9 +76,22 @@ void TForm::SetBorderIcons(int icons) {
   if (widget_) ApplyWindowFlags();
 }
 
-void TForm::SetIcon(const QImage& icon) {
-  icon_.Assign(icon);
-  if (widget_) widget_->setWindowIcon(QIcon(QPixmap::fromImage(icon)));
+void TForm::SetIcon(const QImage& icon) { SetIcon(TBitmap(icon)); }
+
+void TForm::SetIcon(const TBitmap& icon) {
+  icon_ = icon;
+  if (widget_) ApplyIcon();
+}
+
+// The window manager picks the size it needs; a drawn icon offers itself sharp at twice its size too.
+void TForm::ApplyIcon() {
+  QIcon icon;
+  if (!icon_.Empty()) {
+    icon.addPixmap(QPixmap::fromImage(icon_.Image()));
+    const QImage large = icon_.DrawnImage(false, 2.0);
+    if (large.size() != icon_.Image().size()) icon.addPixmap(QPixmap::fromImage(large));
+  }
+  widget_->setWindowIcon(icon);
 }
 
 bool TForm::Resizable() const {
@@ -132,14 +146,35 @@ void TForm::ApplyWindowFlags() {
 
 void TForm::InitializeWidget() {
   ApplyWindowFlags();
-  if (!icon_.Empty()) widget_->setWindowIcon(QIcon(QPixmap::fromImage(icon_.Image())));
+  if (!icon_.Empty()) ApplyIcon();
   focusConnection_ = QObject::connect(qApp, &QApplication::focusChanged, SignalContext(),
                                       [this](QWidget* previous, QWidget* current) { FocusChanged(previous, current); });
   if (!activationFilter_) activationFilter_ = std::make_unique<TFormActivationFilter>(*this);
   widget_->installEventFilter(activationFilter_.get());
+  for (std::size_t i = 0; i < shortCuts_.size(); ++i) ApplyShortCut(i);
   initializing_ = true;  // a new window is shown by ApplyVisible once it is complete
   TWinControl::InitializeWidget();
   initializing_ = false;
+}
+
+void TForm::AddShortCut(TShortCut shortCut, TNotifyEvent handler, bool repeats) {
+  shortCuts_.push_back({shortCut, std::move(handler), repeats, nullptr});
+  if (widget_) ApplyShortCut(shortCuts_.size() - 1);
+}
+
+void TForm::ApplyShortCut(std::size_t index) {
+  TFormShortCut& entry = shortCuts_[index];
+  if (entry.made && entry.made->parent() == widget_) return;  // this window has it already
+  auto* shortcut = new QShortcut(widget_);
+  shortcut->setKeys(ShortCutToKeySequences(entry.shortCut));
+  shortcut->setContext(Qt::WindowShortcut);
+  shortcut->setAutoRepeat(entry.repeats);
+  QObject::connect(shortcut, &QShortcut::activated, SignalContext(), [this, index] {
+    Guarded(this, [this, index] {
+      if (shortCuts_[index].handler) shortCuts_[index].handler(this);
+    });
+  });
+  entry.made = shortcut;
 }
 
 void TForm::ApplyBounds() {

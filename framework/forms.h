@@ -6,10 +6,13 @@
 #include <QPointer>
 #include <exception>
 #include <memory>
+#include <vector>
 
 #include "framework/controls.h"
+#include "framework/shortcuts.h"
 
 class QApplication;
+class QShortcut;
 
 enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum class TPosition { poDesigned, poDefault, poScreenCenter, poDesktopCenter, poMainFormCenter };
@@ -56,6 +59,7 @@ class TForm : public TWinControl {
   void SetPosition(TPosition position) { position_ = position; }
   const TBitmap& Icon() const { return icon_; }
   void SetIcon(const QImage& icon);
+  void SetIcon(const TBitmap& icon);
 
   // The form's size is its client area; the frame belongs to the window manager.
   void SetClientSize(int width, int height) override;
@@ -68,6 +72,12 @@ class TForm : public TWinControl {
   int ModalResult() const { return modalResult_; }
   void SetModalResult(int result);
   TWinControl* ActiveControl() const;
+
+  // Calls the handler (with the form as its sender) when the key is pressed while the form's window
+  // is active, wherever the focus is in it, unless the focused control uses that key itself (a
+  // track bar its arrows, a text field its cursor keys). A key held down calls it once, or again
+  // with every repeat when repeats is set.
+  void AddShortCut(TShortCut shortCut, TNotifyEvent handler, bool repeats = false);
 
   // The one hosted control of this form that is UI-active.
   TWinControl* UIActiveHostedControl() const { return uiActiveHostedControl_; }
@@ -100,6 +110,8 @@ class TForm : public TWinControl {
 
  private:
   void ApplyWindowFlags();
+  void ApplyIcon();
+  void ApplyShortCut(std::size_t index);
   void PlaceOnFirstShow();
   void FocusChanged(QWidget* previous, QWidget* current);
   // Tells the UI-active hosted control that the form became active or inactive.
@@ -118,6 +130,13 @@ class TForm : public TWinControl {
   TWinControl* uiActiveHostedControl_ = nullptr;
   TMergeMenu* menu_ = nullptr;
   std::unique_ptr<QObject> activationFilter_;
+  struct TFormShortCut {
+    TShortCut shortCut;
+    TNotifyEvent handler;
+    bool repeats;
+    QPointer<QShortcut> made;  // belongs to the window's widget
+  };
+  std::vector<TFormShortCut> shortCuts_;
 };
 
 // The form that holds the control (the root of its parents), or null.

@@ -88,9 +88,7 @@ void TPicture::Changed() {
 
 void RegisterPicture(const AnsiString& name, TPictureSource source) { Pictures()[UpperCase(name)] = std::move(source); }
 
-bool FindPicture(const AnsiString& name, QImage& image) {
+TPictureSource FindPicture(const AnsiString& name) {
   auto it = Pictures().find(UpperCase(name));
-  if (it == Pictures().end()) return false;
-  image = it->second();
-  return true;
+  return it == Pictures().end() ? TPictureSource() : it->second;
 }

@@ -79,6 +79,14 @@ class TFont {
   QFont ToQFont() const;
 };
 
+// Pictures that the program draws itself, looked up by name like resources. A source draws its
+// picture at a device pixel ratio: at 1 the bitmap's own pixels, at 2 the same picture with twice
+// the pixels each way, for a screen scaled to 200 %.
+using TPictureSource = std::function<QImage(qreal devicePixelRatio)>;
+void RegisterPicture(const AnsiString& name, TPictureSource source);
+// The source registered under the name; null when there is none.
+TPictureSource FindPicture(const AnsiString& name);
+
 // A bitmap: 24 bits per pixel unless given otherwise. Transparent drawing leaves out the pixels of
 // the transparent colour, by default the colour of the bottom-left pixel.
 //
@@ -119,10 +127,14 @@ class TBitmap {
   TColor TransparentColor() const;  // the bottom-left pixel's colour
   // The bitmap as drawn: with the transparent colour cut out when Transparent is set.
   QImage DrawnImage(bool transparent) const;
+  // The same for a screen of the device pixel ratio. A picture the program draws itself (loaded by
+  // name and unchanged since) is drawn anew at that ratio, sharp; any other is left to be scaled.
+  QImage DrawnImage(bool transparent, qreal devicePixelRatio) const;
 
  private:
   void LeaveSection();
 
+  TPictureSource source_;  // what drew the bitmap, while it shows that drawing
   mutable QImage image_;
   BITMAPINFOHEADER sectionHeader_{};
   std::vector<BYTE> sectionBits_;
@@ -148,8 +160,3 @@ class TPicture : public TObject {
   TBitmap bitmap_;
   bool oleLinked_ = false;
 };
-
-// Pictures that the program draws itself, looked up by name like resources.
-using TPictureSource = std::function<QImage()>;
-void RegisterPicture(const AnsiString& name, TPictureSource source);
-bool FindPicture(const AnsiString& name, QImage& image);

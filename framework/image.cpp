@@ -1,6 +1,7 @@
 #include <QPainter>
 #include <QWidget>
 
+#include "framework/accessibility.h"
 #include "framework/extctrls.h"
 #include "framework/layout_value.h"
 
@@ -9,22 +10,43 @@ namespace {
 class ImageWidget final : public QWidget {
  public:
   using QWidget::QWidget;
-  QImage image;
+  void SetPicture(const TBitmap& bitmap, bool transparent) {
+    picture_ = bitmap;
+    transparent_ = transparent;
+    drawnRatio_ = 0;
+  }
   bool stretch = false;
   bool center = false;
 
  protected:
   void paintEvent(QPaintEvent*) override {
-    if (image.isNull()) return;
+    if (picture_.Empty()) return;
     QPainter painter(this);
+    const QImage& image = Drawn();
     if (stretch) {
       painter.drawImage(rect(), image);
     } else if (center) {
-      painter.drawImage((width() - image.width()) / 2, (height() - image.height()) / 2, image);
+      painter.drawImage((width() - picture_.Width()) / 2, (height() - picture_.Height()) / 2, image);
     } else {
       painter.drawImage(0, 0, image);
     }
   }
+
+ private:
+  // The picture for the screen the widget is on, drawn again only when the screen's ratio changes.
+  const QImage& Drawn() {
+    const qreal ratio = devicePixelRatioF();
+    if (ratio != drawnRatio_) {
+      drawn_ = picture_.DrawnImage(transparent_, ratio);
+      drawnRatio_ = ratio;
+    }
+    return drawn_;
+  }
+
+  TBitmap picture_;
+  bool transparent_ = false;
+  QImage drawn_;
+  qreal drawnRatio_ = 0;
 };
 
 }  // namespace
@@ -34,15 +56,21 @@ TImage::TImage(TComponent* owner) : TControl(owner) {
   height_ = 105;
 }
 
-QWidget* TImage::CreateWidget(QWidget* parent) { return new ImageWidget(parent); }
+QWidget* TImage::CreateWidget(QWidget* parent) {
+  auto* widget = new ImageWidget(parent);
+  SetAccessibleRole(widget, QAccessible::Graphic);
+  return widget;
+}
 
 void TImage::InitializeWidget() {
   TControl::InitializeWidget();
   ApplyPicture();
 }
 
-void TImage::SetPicture(const QImage& image) {
-  picture_.Bitmap().Assign(image);
+void TImage::SetPicture(const QImage& image) { SetPicture(TBitmap(image)); }
+
+void TImage::SetPicture(const TBitmap& bitmap) {
+  picture_.Bitmap() = bitmap;
   ApplyPicture();
 }
 
@@ -64,7 +92,7 @@ void TImage::SetCenter(bool value) {
 void TImage::ApplyPicture() {
   auto* widget = dynamic_cast<ImageWidget*>(widget_.data());
   if (!widget) return;
-  widget->image = picture_.Bitmap().DrawnImage(transparent_);
+  widget->SetPicture(picture_.Bitmap(), transparent_);
   widget->stretch = stretch_;
   widget->center = center_;
   widget->update();

@@ -57,6 +57,17 @@ void TLabel::AdjustBounds() {
 void TLabel::Loaded() {
   TControl::Loaded();
   AdjustBounds();
+  ApplyFocusControl();
+}
+
+TWinControl* TLabel::FocusControl() const {
+  if (focusControl_.empty() || !Owner()) return nullptr;
+  return dynamic_cast<TWinControl*>(Owner()->FindComponent(focusControl_));
+}
+
+void TLabel::SetFocusControl(TWinControl* control) {
+  focusControl_ = control ? control->Name() : AnsiString();
+  ApplyFocusControl();
 }
 
 QWidget* TLabel::CreateWidget(QWidget* parent) {
@@ -64,6 +75,21 @@ QWidget* TLabel::CreateWidget(QWidget* parent) {
   label->setTextFormat(Qt::PlainText);
   label->setWordWrap(false);
   return label;
+}
+
+void TLabel::InitializeWidget() {
+  TControl::InitializeWidget();
+  ApplyFocusControl();
+}
+
+// Qt's accessibility finds a control's label through the label's buddy. The control's window is
+// made now if it is not yet, as the label may come before it in its parent's order.
+void TLabel::ApplyFocusControl() {
+  auto* label = qobject_cast<QLabel*>(widget_.data());
+  if (!label || Loading()) return;
+  TWinControl* control = FocusControl();
+  if (control && control->Parent()) control->HandleNeeded();
+  label->setBuddy(control ? control->Widget() : nullptr);
 }
 
 void TLabel::ApplyCaption() {
@@ -110,6 +136,8 @@ void TLabel::SetLayoutProperty(const AnsiString& name, const TLayoutValue& value
     SetLayout(value.Enum(layouts));
   } else if (name == "Transparent") {
     SetTransparent(value.Bool());
+  } else if (name == "FocusControl") {
+    focusControl_ = value.Ident();
   } else {
     TControl::SetLayoutProperty(name, value);
   }

@@ -39,7 +39,7 @@ std::vector<TLayoutValue> TLayoutValue::Items() const {
   return {*this};
 }
 
-QImage TLayoutValue::Picture() const {
+TBitmap TLayoutValue::Picture() const {
   if (kind != Kind::Picture) Fail("a picture (@NAME) is expected");
   TBitmap bitmap;
   try {
@@ -47,5 +47,5 @@ QImage TLayoutValue::Picture() const {
   } catch (const Exception& e) {
     Fail("the picture " + text + " cannot be loaded: " + e.Message());
   }
-  return bitmap.Image();
+  return bitmap;
 }

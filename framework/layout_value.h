@@ -1,11 +1,11 @@
 // One property value of a stored window layout.
 #pragma once
 
-#include <QImage>
 #include <typeinfo>
 #include <vector>
 
 #include "framework/components.h"
+#include "framework/graphics.h"
 #include "framework/sysutils.h"
 
 // A layout that cannot be read or applied: the message names the layout and the line.
@@ -35,7 +35,7 @@ class TLayoutValue {
   std::vector<AnsiString> Strings() const;  // a string, or a list of strings
   // A list's items; a single value as a list of itself.
   std::vector<TLayoutValue> Items() const;
-  QImage Picture() const;  // @NAME: a registered picture or a raw-data resource of that name
+  TBitmap Picture() const;  // @NAME: a registered picture or a raw-data resource of that name
 
   // The root's published method that an identifier names, as a handler of type F. A name that the
   // root does not publish, or a method whose signature does not fit, raises ELayoutError.

@@ -23,20 +23,26 @@ class TLabel : public TControl {
   // The width the text needs in the label's font: that of its widest line. CR LF, CR and LF
   // each break a line.
   int TextWidth() const;
+  // The control the label names, of the same owner: a screen reader takes the label for its name.
+  TWinControl* FocusControl() const;
+  void SetFocusControl(TWinControl* control);
 
   void SetLayoutProperty(const AnsiString& name, const TLayoutValue& value) override;
   void Loaded() override;
 
  protected:
   QWidget* CreateWidget(QWidget* parent) override;
+  void InitializeWidget() override;
   void ApplyCaption() override;
   void ApplyColor() override;
   void CMTextChanged(TMessage& message) override;
   void CMFontChanged(TMessage& message) override;
   void AdjustBounds();
   void ApplyAlignment();
+  void ApplyFocusControl();
 
  private:
+  AnsiString focusControl_;  // by name, so that the label outlives it safely
   bool autoSize_ = true;
   TAlignment alignment_ = TAlignment::taLeftJustify;
   TTextLayout layout_ = TTextLayout::tlTop;

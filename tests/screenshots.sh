@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Starts the real program under Xvfb and writes pictures of its three windows into build/:
+# Starts the real program under Xvfb and writes pictures of its three windows into build/, at the
+# desktop's usual scale and at 200 % (QT_SCALE_FACTOR=2, the same windows with twice the pixels):
 #   build/screenshot-main.png, build/screenshot-settings.png, build/screenshot-progress.png, and of
 #   the main window with a list of two generated clips, the first playing in the preview:
-#   build/screenshot-main-preview.png
+#   build/screenshot-main-preview.png; the same names ending in -200 for 200 %.
 # Usage: tests/screenshots.sh [build folder]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,11 +14,7 @@ program="$build/bin/sonvarra"
 # The program's own places stay out of the user's folders.
 places=$(mktemp -d)
 trap 'rm -rf "$places"' EXIT
-mkdir -p "$places/windows" "$places/temp" "$places/home" "$places/program" "$places/config" "$places/shots" "$places/clips"
-export SONVARRA_WINDOWS_DIR="$places/windows" SONVARRA_TEMP_DIR="$places/temp" SONVARRA_HOME_DIR="$places/home"
-export XDG_CONFIG_HOME="$places/config"
-export SONVARRA_MODULE_PATH="$places/program/sonvarra"
-export SONVARRA_SCREENSHOT_DIR="$places/shots"
+mkdir -p "$places/clips"
 export QT_QPA_PLATFORM=xcb
 export SDL_AUDIODRIVER=dummy  # nothing is listened to
 
@@ -31,12 +28,19 @@ done
 export SONVARRA_SCREENSHOT_SOURCES="$places/clips/Holiday at the sea.mp4
 $places/clips/Birthday party.mp4"
 
-timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" "$program"
-
-for pair in form1:main form1-preview:main-preview form2:settings form3:progress; do
-  from=${pair%%:*}
-  to=${pair##*:}
-  [ -s "$places/shots/$from.png" ] || { echo "screenshots: no picture of $to" >&2; exit 1; }
-  cp "$places/shots/$from.png" "$build/screenshot-$to.png"
-  echo "wrote $build/screenshot-$to.png"
-done
+# One run of the program, from a fresh start, at a scale; its pictures get the suffix.
+pictures() {
+  local scale=$1 suffix=$2 run="$places/run$2"
+  mkdir -p "$run/windows" "$run/temp" "$run/home" "$run/program" "$run/config" "$run/shots"
+  SONVARRA_WINDOWS_DIR="$run/windows" SONVARRA_TEMP_DIR="$run/temp" SONVARRA_HOME_DIR="$run/home" \
+    XDG_CONFIG_HOME="$run/config" SONVARRA_MODULE_PATH="$run/program/sonvarra" SONVARRA_SCREENSHOT_DIR="$run/shots" \
+    QT_SCALE_FACTOR=$scale timeout 60 xvfb-run -a -s "-screen 0 2048x1536x24" "$program"
+  for pair in form1:main form1-preview:main-preview form2:settings form3:progress; do
+    local from=${pair%%:*} to=${pair##*:}
+    [ -s "$run/shots/$from.png" ] || { echo "screenshots: no picture of $to at scale $scale" >&2; exit 1; }
+    cp "$run/shots/$from.png" "$build/screenshot-$to$suffix.png"
+    echo "wrote $build/screenshot-$to$suffix.png"
+  done
+}
+pictures 1 ""
+pictures 2 "-200"

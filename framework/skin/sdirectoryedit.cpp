@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QToolButton>
 
+#include "framework/accessibility.h"
 #include "framework/dialogs.h"
 #include "framework/exception_report.h"
 #include "framework/layout_value.h"
@@ -24,6 +25,7 @@ class DirectoryEditWidget final : public QWidget {
     button->setFocusPolicy(Qt::NoFocus);
     button->setToolTip("Select directory");
     setFocusProxy(edit);
+    SetAccessibleRole(this, QAccessible::Grouping);
   }
   void resizeEvent(QResizeEvent* event) override {
     button->setFixedSize(std::min(height(), 21), height());
@@ -121,6 +123,17 @@ void TsDirectoryEdit::ApplyFont() {
   if (auto* widget = dynamic_cast<DirectoryEditWidget*>(widget_.data())) widget->edit->setFont(font_.ToQFont());
 }
 
+// The name belongs to the text field too, which is what takes the focus; the picker button says
+// what it opens rather than its dots.
+void TsDirectoryEdit::ApplyAccessibility() {
+  TWinControl::ApplyAccessibility();
+  auto* widget = dynamic_cast<DirectoryEditWidget*>(widget_.data());
+  if (!widget) return;
+  widget->edit->setAccessibleName(widget_->accessibleName());
+  widget->edit->setAccessibleDescription(widget_->accessibleDescription());
+  widget->button->setAccessibleName(QString::fromLocal8Bit(DialogTitle.c_str()));
+}
+
 void TsDirectoryEdit::SetLayoutProperty(const AnsiString& name, const TLayoutValue& value) {
   if (SetSkinDataProperty(skinData_, name, value)) return;
   if (name == "Text") {
@@ -135,6 +148,7 @@ void TsDirectoryEdit::SetLayoutProperty(const AnsiString& name, const TLayoutVal
     Root = value.Str();
   } else if (name == "DialogTitle") {
     DialogTitle = value.Str();
+    if (widget_) ApplyAccessibility();
   } else if (name == "OnChange") {
     OnChange = value.Handler<TNotifyEvent>(Name() + ".OnChange");
   } else {

@@ -32,6 +32,7 @@ class TsDirectoryEdit : public TWinControl {
   void ApplyCaption() override;
   void ApplyColor() override;
   void ApplyFont() override;
+  void ApplyAccessibility() override;
 
  private:
   void ApplyEditState();

@@ -11,7 +11,10 @@ namespace {
 class SpeedButtonWidget final : public QAbstractButton {
  public:
   using QAbstractButton::QAbstractButton;
-  QImage glyph;  // with its transparent colour cut out
+  void SetGlyph(const TBitmap& bitmap) {
+    glyph_ = bitmap;
+    drawnRatio_ = 0;
+  }
   TButtonLayout layout = TButtonLayout::blGlyphLeft;
   int spacing = 4;
 
@@ -32,10 +35,10 @@ class SpeedButtonWidget final : public QAbstractButton {
     skin::DrawButtonFace(painter, rect(), hot_, isDown(), isEnabled());
     const QString caption = text();
     const QFontMetrics metrics(font());
-    const QSize glyphSize = glyph.isNull() ? QSize() : glyph.size();
+    const QSize glyphSize = glyph_.Empty() ? QSize() : QSize(glyph_.Width(), glyph_.Height());
     const QSize textSize = caption.isEmpty() ? QSize() : QSize(metrics.horizontalAdvance(caption), metrics.height());
     const bool vertical = layout == TButtonLayout::blGlyphTop || layout == TButtonLayout::blGlyphBottom;
-    const int gap = glyph.isNull() || caption.isEmpty() ? 0 : (vertical ? 2 : spacing);
+    const int gap = glyph_.Empty() || caption.isEmpty() ? 0 : (vertical ? 2 : spacing);
     const QSize content =
         vertical ? QSize(std::max(glyphSize.width(), textSize.width()), glyphSize.height() + gap + textSize.height())
                  : QSize(glyphSize.width() + gap + textSize.width(), std::max(glyphSize.height(), textSize.height()));
@@ -63,9 +66,9 @@ class SpeedButtonWidget final : public QAbstractButton {
         glyphRect = QRect(QPoint(origin.x() + textSize.width() + gap, glyphY), glyphSize);
       }
     }
-    if (!glyph.isNull()) {
+    if (!glyph_.Empty()) {
       if (!isEnabled()) painter.setOpacity(0.4);
-      painter.drawImage(glyphRect.topLeft(), glyph);
+      painter.drawImage(glyphRect.topLeft(), DrawnGlyph());
       painter.setOpacity(1.0);
     }
     if (!caption.isEmpty()) {
@@ -75,6 +78,19 @@ class SpeedButtonWidget final : public QAbstractButton {
   }
 
  private:
+  // The glyph for the screen the button is on, drawn again only when the screen's ratio changes.
+  const QImage& DrawnGlyph() {
+    const qreal ratio = devicePixelRatioF();
+    if (ratio != drawnRatio_) {
+      drawn_ = glyph_.DrawnImage(glyph_.Transparent, ratio);
+      drawnRatio_ = ratio;
+    }
+    return drawn_;
+  }
+
+  TBitmap glyph_;
+  QImage drawn_;
+  qreal drawnRatio_ = 0;
   bool hot_ = false;
 };
 
@@ -97,8 +113,10 @@ void TsSpeedButton::InitializeWidget() {
   ApplyLook();
 }
 
-void TsSpeedButton::SetGlyph(const QImage& glyph) {
-  glyph_.Assign(glyph);
+void TsSpeedButton::SetGlyph(const QImage& glyph) { SetGlyph(TBitmap(glyph)); }
+
+void TsSpeedButton::SetGlyph(const TBitmap& glyph) {
+  glyph_ = glyph;
   glyph_.Transparent = true;
   ApplyLook();
 }
@@ -121,7 +139,7 @@ void TsSpeedButton::ApplyCaption() {
 void TsSpeedButton::ApplyLook() {
   auto* button = dynamic_cast<SpeedButtonWidget*>(widget_.data());
   if (!button) return;
-  button->glyph = glyph_.DrawnImage(glyph_.Transparent);
+  button->SetGlyph(glyph_);
   button->layout = layout_;
   button->spacing = spacing_;
   button->update();

@@ -13,6 +13,7 @@ class TsSpeedButton : public TControl {
   TsSkinData& SkinData() { return skinData_; }
   const TBitmap& Glyph() const { return glyph_; }
   void SetGlyph(const QImage& glyph);
+  void SetGlyph(const TBitmap& glyph);
   TButtonLayout Layout() const { return layout_; }
   void SetLayout(TButtonLayout layout);
   int Spacing() const { return spacing_; }

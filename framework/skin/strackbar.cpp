@@ -1,10 +1,49 @@
 #include "framework/skin/strackbar.h"
 
+#include <QKeyEvent>
 #include <QSlider>
 #include <algorithm>
 
 #include "framework/exception_report.h"
 #include "framework/layout_value.h"
+
+namespace {
+
+// A focused track bar keeps the keys that move it, even where its form gives them to a shortcut.
+class TrackBarSlider final : public QSlider {
+ public:
+  using QSlider::QSlider;
+
+ protected:
+  bool event(QEvent* event) override {
+    if (event->type() == QEvent::ShortcutOverride) {
+      auto* key = static_cast<QKeyEvent*>(event);
+      const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+      if (modifiers == Qt::NoModifier && MovesTheThumb(key->key())) {
+        key->accept();
+        return true;
+      }
+    }
+    return QSlider::event(event);
+  }
+
+ private:
+  static bool MovesTheThumb(int key) {
+    switch (key) {
+      case Qt::Key_Left:
+      case Qt::Key_Right:
+      case Qt::Key_Up:
+      case Qt::Key_Down:
+      case Qt::Key_PageUp:
+      case Qt::Key_PageDown:
+      case Qt::Key_Home:
+      case Qt::Key_End: return true;
+      default: return false;
+    }
+  }
+};
+
+}  // namespace
 
 TsTrackBar::TsTrackBar(TComponent* owner) : TWinControl(owner) {
   width_ = 150;
@@ -13,7 +52,7 @@ TsTrackBar::TsTrackBar(TComponent* owner) : TWinControl(owner) {
 }
 
 QWidget* TsTrackBar::CreateWidget(QWidget* parent) {
-  auto* slider = new QSlider(Qt::Horizontal, parent);
+  auto* slider = new TrackBarSlider(Qt::Horizontal, parent);
   // An action moves the slider position before the value follows: only then is the change the user's.
   QObject::connect(slider, &QSlider::actionTriggered, SignalContext(), [this, slider](int) {
     if (slider->sliderPosition() != slider->value()) userMove_ = true;
