@@ -83,10 +83,17 @@ std::optional<int64_t> AudioPipeline::frame_time(const AVFrame& frame) const {
   return av_rescale_q(timestamp, audio_.time_base, AV_TIME_BASE_Q) - input_start_;
 }
 
-void AudioPipeline::check_shape(const AVFrame& frame) const {
-  const AVCodecParameters& declared = *audio_.codecpar;
-  if (frame.sample_rate != declared.sample_rate || frame.ch_layout.nb_channels != declared.ch_layout.nb_channels ||
-      frame.format != declared.format)
+void AudioPipeline::check_shape(const AVFrame& frame) {
+  if (!first_shape_) {
+    first_shape_ = allocate_frame();
+    first_shape_->format = frame.format;
+    first_shape_->sample_rate = frame.sample_rate;
+    check_av(av_channel_layout_copy(&first_shape_->ch_layout, &frame.ch_layout), "Could not read the channel layout of",
+             "the decoded audio");
+    return;
+  }
+  if (frame.format != first_shape_->format || frame.sample_rate != first_shape_->sample_rate ||
+      av_channel_layout_compare(&frame.ch_layout, &first_shape_->ch_layout) != 0)
     throw PlanMismatch("the decoded audio changes its rate, channels or sample format");
 }
 

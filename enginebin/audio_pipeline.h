@@ -76,7 +76,7 @@ class AudioPipeline {
 
   void encode_frames(bool at_end);
   std::optional<int64_t> frame_time(const AVFrame& frame) const;
-  void check_shape(const AVFrame& frame) const;
+  void check_shape(const AVFrame& frame);
   // Where the frame's kept samples start in the range (input samples), and how many it drops.
   struct Placement {
     int64_t first_kept = 0;
@@ -104,6 +104,7 @@ class AudioPipeline {
   int64_t kept_ = 0;     // input samples: where the next decoded one falls in the range
   bool placed_ = false;  // a frame has been placed by its timestamp
   std::optional<int64_t> range_start_index_;
+  FramePtr first_shape_;   // the format, rate and layout of the first decoded frame, without samples
   int64_t resampled_ = 0;  // output samples: where the next resampled one falls
   int64_t decoded_end_ = 0;
 };

@@ -147,6 +147,7 @@ TEST(ParallelEngine, Mp3HasNoAudibleSeam) {
   std::vector<Job> jobs;
   for (const char* source : kSources) jobs.push_back(from(source, Job{"mp3"}));
   jobs.push_back(from("program.mp4", Job{"mp3", 1, 22050, 64}));
+  jobs.push_back(from("program.ts", Job{"mp3"}));
   for (const Job& job : jobs) {
     SCOPED_TRACE(job.source + " at " + std::to_string(job.rate) + " Hz");
     const std::vector<float> alone = decode_samples(convert(job, 1));

@@ -90,6 +90,7 @@ std::vector<std::string> recipe(const std::string& name) {
   if (name == "program.mp4") return {"-i", test_clip("program.wav"), "-c:a", "aac", "-b:a", "128k"};
   if (name == "program-mp3.mp4") return {"-i", test_clip("program.wav"), "-c:a", "libmp3lame", "-b:a", "192k"};
   if (name == "program.mkv") return {"-i", test_clip("program.mp4"), "-c", "copy"};
+  if (name == "program.ts") return {"-i", test_clip("program.wav"), "-c:a", "mp2", "-b:a", "256k"};
   if (name == "program-whole.mp4") return {"-i", test_clip("program.mp4"), "-c", "copy", "-movflags", "+faststart"};
   // Two halves of one MPEG transport stream, the second at another sample rate.
   if (name == "rate-44100.ts") return join({tone(44100, "stereo"), {"-t", "40", "-c:a", "mp2", "-b:a", "192k"}});

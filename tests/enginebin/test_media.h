@@ -17,7 +17,8 @@ namespace enginebin_test {
 //                      a voice-like signal (-65 s), pink noise (-100 s); long enough to be cut
 //   program.mp4        that as AAC (whose decoder draws noise from a running random state);
 //   program.mkv        the same AAC in Matroska (timestamps in milliseconds)
-//   program-mp3.mp4    program.wav as MP3 in MP4
+//   program-mp3.mp4    program.wav as MP3 in MP4; program.ts  as MP2 in a transport stream
+//                      (whose timestamps start at 1.4 s)
 //   program-whole.mp4  program.mp4 with its index first; program-cut.mp4  that cut off at 60 %
 //   rate-change.ts     40 s of MP2 at 44100 Hz, then 40 s at 32000 Hz
 //   short-audio.mkv short-audio.webm short-audio.flv   10 s of video with 5 s of audio
