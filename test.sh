@@ -2,8 +2,8 @@
 # Sets up, builds and runs every test suite: once in the normal build (build/), once with
 # AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/); builds and checks the Debian
 # package of the normal build and installs it into a fresh minimal Debian root; runs the graph,
-# frame grabber and output placement suites with ThreadSanitizer (build-tsan/). Exits non-zero on
-# any failure.
+# frame grabber, engine, output placement and command suites with ThreadSanitizer (build-tsan/).
+# Exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")"
 jobs=$(nproc)

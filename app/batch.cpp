@@ -74,12 +74,7 @@ bool PrepareOutputFolder(TsDirectoryEdit& edit) {
     folder += PathDelim;
     edit.SetText(folder);
   }
-  AnsiString failedLevel;
-  if (const DWORD error = batch::CreateFolderPath(folder, failedLevel); error != ERROR_SUCCESS) {
-    // The system's words for a file in the way speak of creating a file, which confuses here.
-    const AnsiString reason = error == ERROR_ALREADY_EXISTS && FileExists(failedLevel)
-                                  ? "\"" + failedLevel + "\" is a file, not a folder."
-                                  : SysErrorMessage(error);
+  if (const AnsiString reason = batch::FolderCreationProblem(folder); !reason.empty()) {
     ShowMessage("The output folder \"" + folder + "\" cannot be created.\r\n" + reason +
                 "\r\nChoose another output folder.");
     return false;

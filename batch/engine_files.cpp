@@ -1,5 +1,7 @@
 #include "batch/engine_files.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <string>
@@ -165,6 +167,14 @@ void WriteEngineFiles() {
                                  SysErrorMessage(reason).c_str()));
     }
   }
+}
+
+void EndWithCodeWhenEngineCannotStart(std::function<void()> cleanup, int exitCode) {
+  SetHaltProcedure([cleanup = std::move(cleanup), exitCode] {
+    cleanup();
+    std::fflush(nullptr);
+    std::_Exit(exitCode);
+  });
 }
 
 }  // namespace batch

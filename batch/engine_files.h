@@ -2,6 +2,8 @@
 // the short path forms that every engine command line is made of.
 #pragma once
 
+#include <functional>
+
 #include "framework/sysutils.h"
 
 namespace batch {
@@ -18,5 +20,9 @@ void WriteEngineFiles();
 // The short form of an existing path (a folder keeps its trailing delimiter); the path itself
 // when the system has no short form for it.
 AnsiString ShortPath(const AnsiString& path);
+
+// The runner ends the process when it cannot start the engine (after its message). This makes it
+// run cleanup first and end with exitCode, for a caller whose exit code others read.
+void EndWithCodeWhenEngineCannotStart(std::function<void()> cleanup, int exitCode);
 
 }  // namespace batch

@@ -41,21 +41,32 @@ std::size_t LongestNameIn(const AnsiString& folder) {
   return longest;
 }
 
-AnsiString FreeOutputName(const AnsiString& source, const AnsiString& folder, const AnsiString& extension) {
-  AnsiString name = ExtractFileName(source);
-  const AnsiString oldExtension = ExtractFileExt(name);
+NameParts OutputNameParts(const AnsiString& source, const AnsiString& extension, int index, int count) {
+  AnsiString stem = ExtractFileName(source);
+  const AnsiString oldExtension = ExtractFileExt(stem);
   if (!oldExtension.empty()) {
     // The first occurrence, in any letter case, goes: "a.avi.avi" keeps "a.avi".
-    const int at = Pos(LowerCase(oldExtension), LowerCase(name));
-    name.erase(static_cast<std::size_t>(at - 1), oldExtension.size());
+    const int at = Pos(LowerCase(oldExtension), LowerCase(stem));
+    stem.erase(static_cast<std::size_t>(at - 1), oldExtension.size());
   }
+  if (count <= 1) return {stem, "." + extension};
+  AnsiString number = IntToStr(index);
+  const std::size_t width = IntToStr(count).size();
+  if (number.size() < width) number.insert(0, width - number.size(), '0');
+  return {stem, "-" + number + "." + extension};
+}
+
+AnsiString FreeName(const AnsiString& folder, const NameParts& name, const NameTest& taken) {
   const std::size_t longest = LongestNameIn(folder);
-  const AnsiString suffix = "." + extension;
-  AnsiString candidate = Fitting("", name, suffix, longest);
-  // A folder of that name blocks the move as surely as a file does.
-  for (int n = 1; PathIsTaken(folder + candidate); ++n)
-    candidate = Fitting("[" + IntToStr(n) + "]", name, suffix, longest);
+  AnsiString candidate = Fitting("", name.Stem, name.Suffix, longest);
+  for (int n = 1; taken(folder + candidate); ++n)
+    candidate = Fitting("[" + IntToStr(n) + "]", name.Stem, name.Suffix, longest);
   return folder + candidate;
+}
+
+AnsiString FreeOutputName(const AnsiString& source, const AnsiString& folder, const AnsiString& extension) {
+  // A folder of that name blocks the move as surely as a file does.
+  return FreeName(folder, OutputNameParts(source, extension), PathIsTaken);
 }
 
 }  // namespace batch

@@ -21,6 +21,16 @@ DWORD CreateFolderPath(const AnsiString& folder, AnsiString& failedLevel) {
   return ERROR_SUCCESS;
 }
 
+AnsiString FolderCreationProblem(const AnsiString& folder) {
+  AnsiString failedLevel;
+  const DWORD error = CreateFolderPath(folder, failedLevel);
+  if (error == ERROR_SUCCESS) return "";
+  // The system's words for a file in the way speak of creating a file, which confuses here.
+  if (error == ERROR_ALREADY_EXISTS && FileExists(failedLevel))
+    return "\"" + failedLevel + "\" is a file, not a folder.";
+  return SysErrorMessage(error);
+}
+
 namespace {
 
 DWORD CALLBACK StopWhenCancelled(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE,
@@ -46,8 +56,19 @@ DWORD FolderTakesNewFiles(const AnsiString& folder) {
   return ERROR_FILE_EXISTS;
 }
 
+AnsiString FileCreationProblem(const AnsiString& folder) {
+  const DWORD error = FolderTakesNewFiles(folder);
+  return error == ERROR_SUCCESS ? AnsiString() : SysErrorMessage(error);
+}
+
 DWORD MoveOutputIntoPlace(const AnsiString& finished, const AnsiString& source, const AnsiString& folder,
                           const AnsiString& extension, AnsiString& target, std::atomic<bool>* cancelled) {
+  return MoveOutputIntoPlace(
+      finished, [&] { return FreeOutputName(source, folder, extension); }, target, cancelled);
+}
+
+DWORD MoveOutputIntoPlace(const AnsiString& finished, const std::function<AnsiString()>& nextFreeName,
+                          AnsiString& target, std::atomic<bool>* cancelled) {
   // Another copy of the program may keep taking the names we pick; after this many it has won.
   constexpr int kAttempts = 100;
   DWORD error = ERROR_SUCCESS;
@@ -57,7 +78,7 @@ DWORD MoveOutputIntoPlace(const AnsiString& finished, const AnsiString& source, 
       return ERROR_SUCCESS;
     error = GetLastError();
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return error;
-    target = FreeOutputName(source, folder, extension);
+    target = nextFreeName();
   }
   return error;
 }

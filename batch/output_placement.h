@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 
 #include "framework/sysutils.h"
 
@@ -16,11 +17,22 @@ DWORD CreateFolderPath(const AnsiString& folder, AnsiString& failedLevel);
 // system's error for the file it tried. Leaves nothing behind.
 DWORD FolderTakesNewFiles(const AnsiString& folder);
 
+// Creates the folder with every missing level. Empty when it is there afterwards; otherwise why
+// not, in words for the user.
+AnsiString FolderCreationProblem(const AnsiString& folder);
+
+// FolderTakesNewFiles in words: empty when the folder takes new files, otherwise the system's reason.
+AnsiString FileCreationProblem(const AnsiString& folder);
+
 // Moves the finished file to target without replacing anything; when a file of that name has
 // appeared since it was chosen, to the next free name for the source (target then names it).
 // Returns ERROR_SUCCESS or the move's error. A copy to another disk stops when cancelled becomes
 // true (from any thread), removes what it wrote and returns ERROR_REQUEST_ABORTED.
 DWORD MoveOutputIntoPlace(const AnsiString& finished, const AnsiString& source, const AnsiString& folder,
                           const AnsiString& extension, AnsiString& target, std::atomic<bool>* cancelled = nullptr);
+
+// The same, with the next name to try after a taken one given by nextFreeName.
+DWORD MoveOutputIntoPlace(const AnsiString& finished, const std::function<AnsiString()>& nextFreeName,
+                          AnsiString& target, std::atomic<bool>* cancelled = nullptr);
 
 }  // namespace batch

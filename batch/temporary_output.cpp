@@ -15,12 +15,17 @@ namespace {
 
 constexpr const char* kPrefix = "wyl-";
 
-// The process id in "wyl-<id>.<anything>"; 0 for any other name.
+// The process id in "wyl-<id>.<anything>" or "wyl-<id>-<job>.<anything>"; 0 for any other name.
 DWORD OwnerOf(const AnsiString& name) {
   const std::size_t dot = name.find('.');
   if (name.rfind(kPrefix, 0) != 0 || dot == AnsiString::npos) return 0;
-  return ProcessIdIn(name, 4, dot);
+  const std::size_t dash = name.find('-', 4);
+  if (dash > dot) return ProcessIdIn(name, 4, dot);
+  if (dash + 1 == dot || name.find_first_not_of("0123456789", dash + 1) < dot) return 0;
+  return ProcessIdIn(name, 4, dash);
 }
+
+AnsiString OwnPrefix() { return kPrefix + IntToStr(GetCurrentProcessId()); }
 
 // Ends whatever still writes the files: the engine of a copy that was killed before its engines
 // ended with it.
@@ -44,14 +49,14 @@ void StopProcessesUsing(const std::vector<AnsiString>& files) {
   RmEndSession(session);
 }
 
-// Removes the files of the temporary root whose owner the test accepts; with stopUsers, after
-// ending the processes that still hold them.
+// Removes the files of the temporary root that begin with prefix and whose owner the test accepts;
+// with stopUsers, after ending the processes that still hold them.
 template <class Test>
-void RemoveFilesOf(Test owned, bool stopUsers) {
+void RemoveFilesOf(Test owned, bool stopUsers, const AnsiString& prefix = kPrefix) {
   const AnsiString folder = TemporaryFolder();
   std::vector<AnsiString> files;
   WIN32_FIND_DATAA found{};
-  const HANDLE search = FindFirstFileA((folder + kPrefix + "*").c_str(), &found);
+  const HANDLE search = FindFirstFileA((folder + prefix + "*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     const AnsiString name = found.cFileName;
@@ -69,8 +74,15 @@ void RemoveFilesOf(Test owned, bool stopUsers) {
 AnsiString TemporaryFolder() { return win32::TemporaryRoot(); }
 
 AnsiString TemporaryOutputFile(const AnsiString& extension) {
-  const AnsiString folder = ShortPath(TemporaryFolder());
-  return folder + kPrefix + IntToStr(GetCurrentProcessId()) + "." + extension;
+  return ShortPath(TemporaryFolder()) + OwnPrefix() + "." + extension;
+}
+
+AnsiString TemporaryOutputFile(const AnsiString& extension, int job) {
+  return ShortPath(TemporaryFolder()) + OwnPrefix() + "-" + IntToStr(job) + "." + extension;
+}
+
+void RemoveTemporaryFiles(int job) {
+  RemoveFilesOf([](DWORD) { return true; }, false, OwnPrefix() + "-" + IntToStr(job) + ".");
 }
 
 void RemoveTemporaryFiles() {

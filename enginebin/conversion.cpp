@@ -10,6 +10,7 @@
 #include "parallel_conversion.h"
 #include "progress.h"
 #include "segment_plan.h"
+#include "summary_report.h"
 #include "time_code.h"
 #include "usable_cores.h"
 
@@ -187,6 +188,9 @@ class AudioConversion {
     check_something_was_written(ending);
     output_->finish();
     if (ending.input_ran_out) report_early_end(ending);
+    if (settings_.summary)
+      write_console(written_range_text(
+          settings_.start, settings_.start + av_rescale(ending.samples, AV_TIME_BASE, settings_.sample_rate)));
     progress_.finish(progress(ending.samples));
   }
 

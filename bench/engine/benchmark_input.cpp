@@ -52,51 +52,54 @@ std::string benchmark_input(const std::string& folder, bool quick) {
   if (!quick) std::printf("generating %s (once; takes a minute or two)...\n", input.c_str());
   std::fflush(stdout);
   // A tone on the left, pink noise on the right: one easy and one hard channel for the encoders.
-  const fs::path partial = input.string() + ".partial.mp4";
-  const Measurement made = run_timed({"ffmpeg",
-                                      "-nostdin",
-                                      "-y",
-                                      "-v",
-                                      "error",
-                                      "-f",
-                                      "lavfi",
-                                      "-i",
-                                      quick ? "testsrc2=size=320x240:rate=25" : "testsrc2=size=1280x720:rate=25",
-                                      "-f",
-                                      "lavfi",
-                                      "-i",
-                                      "sine=frequency=220:sample_rate=48000",
-                                      "-f",
-                                      "lavfi",
-                                      "-i",
-                                      "anoisesrc=sample_rate=48000:color=pink:amplitude=0.3",
-                                      "-filter_complex",
-                                      "[1:a][2:a]amerge=inputs=2[a]",
-                                      "-map",
-                                      "0:v",
-                                      "-map",
-                                      "[a]",
-                                      "-t",
-                                      quick ? "45" : "600",
-                                      "-c:v",
-                                      "libx264",
-                                      "-preset",
-                                      "ultrafast",
-                                      "-g",
-                                      "250",
-                                      "-pix_fmt",
-                                      "yuv420p",
-                                      "-c:a",
-                                      "aac",
-                                      "-b:a",
-                                      "128k",
-                                      partial.string()});
-  if (made.exit_code != 0) {
+  return made_with_ffmpeg(input.string(),
+                          {"-f",
+                           "lavfi",
+                           "-i",
+                           quick ? "testsrc2=size=320x240:rate=25" : "testsrc2=size=1280x720:rate=25",
+                           "-f",
+                           "lavfi",
+                           "-i",
+                           "sine=frequency=220:sample_rate=48000",
+                           "-f",
+                           "lavfi",
+                           "-i",
+                           "anoisesrc=sample_rate=48000:color=pink:amplitude=0.3",
+                           "-filter_complex",
+                           "[1:a][2:a]amerge=inputs=2[a]",
+                           "-map",
+                           "0:v",
+                           "-map",
+                           "[a]",
+                           "-t",
+                           quick ? "45" : "600",
+                           "-c:v",
+                           "libx264",
+                           "-preset",
+                           "ultrafast",
+                           "-g",
+                           "250",
+                           "-pix_fmt",
+                           "yuv420p",
+                           "-c:a",
+                           "aac",
+                           "-b:a",
+                           "128k"});
+}
+
+std::string made_with_ffmpeg(const std::string& path, const std::vector<std::string>& recipe) {
+  if (fs::exists(path)) return path;
+  // Made under another name and renamed when whole: an interrupted run leaves nothing to reuse.
+  const std::string partial = path + ".partial" + fs::path(path).extension().string();
+  std::vector<std::string> command = {"ffmpeg", "-nostdin", "-y", "-v", "error"};
+  command.insert(command.end(), recipe.begin(), recipe.end());
+  command.push_back(partial);
+  if (run_timed(command).exit_code != 0) {
     fs::remove(partial);
-    throw std::runtime_error("ffmpeg could not generate the benchmark input");
+    throw std::runtime_error("ffmpeg could not generate " + path);
   }
-  fs::rename(partial, input);
-  return input.string();
+  fs::rename(partial, path);
+  return path;
 }
 
 }  // namespace engine_bench

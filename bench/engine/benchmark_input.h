@@ -28,4 +28,8 @@ std::string cache_folder();
 // input of small pictures instead, made in a few seconds.
 std::string benchmark_input(const std::string& folder, bool quick = false);
 
+// path, made by the ffmpeg program with these arguments (inputs and settings, not the output)
+// when it does not exist yet.
+std::string made_with_ffmpeg(const std::string& path, const std::vector<std::string>& recipe);
+
 }  // namespace engine_bench
