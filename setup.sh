@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs (only those missing), then configures and builds.
 #   ./setup.sh                 normal build into build/
 #   ./setup.sh --sanitize      AddressSanitizer + UndefinedBehaviorSanitizer build into build-asan/
-#   ./setup.sh --thread        ThreadSanitizer build of the graph and frame grabber suites into build-tsan/
+#   ./setup.sh --thread        ThreadSanitizer build of the graph, frame grabber and engine suites into build-tsan/
 #   ./setup.sh --deps-only     install packages only
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -15,6 +15,7 @@ packages=(
   libsdl2-dev libjpeg62-turbo-dev
   ffmpeg xvfb xauth ccache clang-format
   dpkg-dev file desktop-file-utils appstream lintian debootstrap
+  fusefat dosfstools fuse3
 )
 
 missing=()
@@ -35,11 +36,12 @@ mode=${1:-}
 
 jobs=$(nproc)
 if [ "$mode" = "--thread" ]; then
-  # Only what the streaming threads touch and the suites that drive them.
+  # Only what the streaming threads, the engine's workers, the placing of converted files and the
+  # command's jobs touch, and the suites that drive them.
   cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" -DSONVARRA_TSAN=ON \
-    -DSONVARRA_FOLDERS="platform/win32;platform/com;platform/dshow;platform/mediaplayer;framework;activex;player;tests" \
-    -DSONVARRA_TEST_FOLDERS="dshow;grabber"
-  cmake --build build-tsan -j "$jobs" --target test_dshow test_grabber
+    -DSONVARRA_FOLDERS="platform/win32;platform/com;platform/dshow;platform/mediaplayer;framework;activex;player;engine;batch;enginebin;cli;tests" \
+    -DSONVARRA_TEST_FOLDERS="dshow;grabber;enginebin;batch;cli"
+  cmake --build build-tsan -j "$jobs" --target test_dshow test_grabber test_enginebin test_batch_placement test_cli
 elif [ "$mode" = "--sanitize" ]; then
   cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DSONVARRA_SANITIZE=ON
   cmake --build build-asan -j "$jobs"

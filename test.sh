@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test suite: once in the normal build (build/), once with
 # AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/); builds and checks the Debian
-# package of the normal build and installs it into a fresh minimal Debian root; runs the graph and
-# frame grabber suites with ThreadSanitizer (build-tsan/). Exits non-zero on any failure.
+# package of the normal build and installs it into a fresh minimal Debian root; runs the graph,
+# frame grabber, engine, output placement and command suites with ThreadSanitizer (build-tsan/).
+# Exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")"
 jobs=$(nproc)

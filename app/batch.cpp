@@ -1,5 +1,6 @@
 // The batch: Start, the conversion queue and the progress tick.
 #include <algorithm>
+#include <memory>
 
 #include "app/batch_progress.h"
 #include "app/batch_report.h"
@@ -9,8 +10,11 @@
 #include "app/main_window.h"
 #include "app/output_naming.h"
 #include "app/progress_dialog.h"
+#include "batch/background_placement.h"
+#include "batch/early_end.h"
 #include "batch/failure_reasons.h"
 #include "batch/output_placement.h"
+#include "batch/temporary_output.h"
 #include "framework/dialogs.h"
 #include "platform/win32/kernel32.h"
 
@@ -19,6 +23,18 @@ namespace {
 // A short clip converts in a fraction of a second; waiting for Timer2's next second would
 // make a batch of them mostly waiting.
 constexpr unsigned kEngineWatchMs = 10;
+
+// An engine that cannot start shows its box before the program ends; the ticks that the box's
+// message loop runs meanwhile must not take the next file into the same failure.
+bool StartingEngine = false;
+
+class EngineStart {
+ public:
+  EngineStart() { StartingEngine = true; }
+  ~EngineStart() { StartingEngine = false; }
+  EngineStart(const EngineStart&) = delete;
+  EngineStart& operator=(const EngineStart&) = delete;
+};
 
 void ShowFilePercent(int percent) {
   Form3->sGauge1->SetProgress(percent);
@@ -58,23 +74,27 @@ bool PrepareOutputFolder(TsDirectoryEdit& edit) {
     folder += PathDelim;
     edit.SetText(folder);
   }
-  AnsiString failedLevel;
-  if (const DWORD error = batch::CreateFolderPath(folder, failedLevel); error != ERROR_SUCCESS) {
-    // The system's words for a file in the way speak of creating a file, which confuses here.
-    const AnsiString reason = error == ERROR_ALREADY_EXISTS && FileExists(failedLevel)
-                                  ? "\"" + failedLevel + "\" is a file, not a folder."
-                                  : SysErrorMessage(error);
+  if (const AnsiString reason = batch::FolderCreationProblem(folder); !reason.empty()) {
     ShowMessage("The output folder \"" + folder + "\" cannot be created.\r\n" + reason +
+                "\r\nChoose another output folder.");
+    return false;
+  }
+  // Found out now, not after every file has been converted for nothing.
+  if (const DWORD error = batch::FolderTakesNewFiles(folder); error != ERROR_SUCCESS) {
+    ShowMessage("The output folder \"" + Shown(folder) + "\" cannot take new files.\r\n" + SysErrorMessage(error) +
                 "\r\nChoose another output folder.");
     return false;
   }
   return true;
 }
 
-// The current file's engine has ended: its output goes to CurrentTarget, or its failure is noted.
-void PutOutputInPlace(const AnsiString& folder) {
+// The current file on its way into the output folder, while its copy to another disk lasts.
+std::unique_ptr<batch::BackgroundPlacement> Placing;
+
+// The current file's engine has ended: its failure is noted, or its output sets out for
+// CurrentTarget (Placing).
+void StartPuttingOutputInPlace(const AnsiString& folder) {
   const AnsiString ext = OutputFormatExt();
-  const AnsiString name = ExtractFileName(CurrentRun.Source);
   const AnsiString& finished = CurrentRun.TemporaryFile;
   if (Converter->ExitCode != 0 || !FileExists(finished)) {
     const batch::FailedRun run{Converter->Output,
@@ -83,16 +103,29 @@ void PutOutputInPlace(const AnsiString& folder) {
                                CurrentRun.ShortSource,
                                finished,
                                CurrentTarget,
-                               ext};
-    BatchFailures.push_back({name, batch::EngineFailureReason(run)});
+                               ext,
+                               batch::TemporaryFolder()};
+    BatchFailures.push_back({ExtractFileName(CurrentRun.Source), batch::EngineFailureReason(run)});
     DeleteFileA(finished.c_str());
     return;
   }
-  if (const DWORD error = batch::MoveOutputIntoPlace(finished, CurrentRun.Source, folder, ext, CurrentTarget);
-      error != ERROR_SUCCESS) {
-    BatchFailures.push_back({name, batch::MoveFailureReason(CurrentTarget, error)});
-    DeleteFileA(finished.c_str());
+  CurrentRun.EarlyEnd = batch::FindEarlyEnd(Converter->Output);
+  Placing = std::make_unique<batch::BackgroundPlacement>(finished, CurrentRun.Source, folder, ext, CurrentTarget);
+}
+
+// Once Placing has finished: notes what became of the file; false when it did not reach its place.
+bool FinishPuttingOutputInPlace() {
+  const std::unique_ptr<batch::BackgroundPlacement> placed = std::move(Placing);
+  CurrentTarget = placed->Target();
+  const AnsiString name = ExtractFileName(CurrentRun.Source);
+  if (placed->Error() == ERROR_SUCCESS) {
+    if (CurrentRun.EarlyEnd) BatchEarlyEnds.push_back({name, batch::EarlyEndNote(*CurrentRun.EarlyEnd)});
+    return true;
   }
+  // After a cancel the file counts as not converted, whatever stopped it.
+  if (!CancelRequested) BatchFailures.push_back({name, batch::MoveFailureReason(CurrentTarget, placed->Error())});
+  DeleteFileA(CurrentRun.TemporaryFile.c_str());
+  return false;
 }
 
 // Refuses, with the batch's own advice, a sample rate the chosen format cannot have.
@@ -105,12 +138,13 @@ bool CheckSampleRate() {
   return false;
 }
 
-// After a cancel, the list holds what was not converted: the current file first, each with the
-// range marked for it.
-void ListUnconverted(TForm1& form) {
+// After a cancel, the list holds what was not converted: the current file first unless it was
+// already in place, each with the range marked for it.
+void ListUnconverted(TForm1& form, bool withCurrent) {
   TListItems& rows = form.sListView1->Items();
-  const std::size_t left = static_cast<std::size_t>(rows.Count()) + 1;
+  const std::size_t left = static_cast<std::size_t>(rows.Count()) + (withCurrent ? 1 : 0);
   FileItems.erase(FileItems.begin(), FileItems.end() - static_cast<std::ptrdiff_t>(std::min(left, FileItems.size())));
+  if (!withCurrent) return;
   TListItem* row = rows.Insert(0);
   row->SetCaption(CurrentRun.Caption);
   row->AddSubItem(CurrentRun.RangeText);
@@ -125,13 +159,13 @@ void EndBatch(TForm1& form) {
     // The dialog keeps the progress it had reached.
     const int left = form.sListView1->Items().Count();
     form.sLabel4->SetCaption(AddedFilesText(left));
-    ShowMessage(CancelSummary(BatchFailures, BatchFileCount, left));
+    ShowMessage(CancelSummary(BatchFailures, BatchEarlyEnds, BatchFileCount, left));
   } else {
     ShowFilePercent(100);
     ShowTotalPercent(100);
     FileItems.clear();
     form.sLabel4->SetCaption(AddedFilesText(0));
-    ShowMessage(BatchSummary(BatchFailures, BatchFileCount));
+    ShowMessage(BatchSummary(BatchFailures, BatchEarlyEnds, BatchFileCount));
   }
   Form3->Close();
   form.Show();
@@ -146,6 +180,7 @@ void TForm1::sSpeedButton4Click(TObject*) {
   Converting = true;
   BatchFileCount = static_cast<int>(FileItems.size());
   BatchFailures.clear();
+  BatchEarlyEnds.clear();
   Hide();
   Form3->Show();
   Timer2->SetEnabled(true);
@@ -184,17 +219,39 @@ void TForm1::ConvertNext() {
     ConvertNext();
     return;
   }
+  if (CurrentDuration == 0) {  // the engine would only refuse "-t 00:00:00"
+    BatchFailures.push_back({ExtractFileName(source), batch::kEmptyRangeReason});
+    ConvertNext();
+    return;
+  }
   const AnsiString target = UniqueFileName(source, sDirectoryEdit1->Text(), OutputFormatExt());
   CurrentRun.FilePercent = 0;
   Form3->sLabel1->SetCaption("Converting \"" + ExtractFileName(source) + "\":");
-  ConvertFile(source);
+  {
+    const EngineStart starting;
+    ConvertFile(source);
+  }
   CurrentTarget = target;
 }
 
 void TForm1::Timer2Timer(TObject*) {
+  if (StartingEngine) return;
   if (CancelRequested) {
-    ListUnconverted(*this);
+    bool placed = false;
+    if (Placing) {
+      Placing->Cancel();
+      if (!Placing->Finished()) return;  // the copy stops within a moment; a later tick ends the batch
+      placed = FinishPuttingOutputInPlace();
+    }
+    ListUnconverted(*this, !placed);
     EndBatch(*this);
+    return;
+  }
+  if (Placing) {
+    if (!Placing->Finished()) return;
+    FinishPuttingOutputInPlace();
+    ShowFilePercent(0);
+    ConvertNext();
     return;
   }
   Converter->ReadOutput();
@@ -211,7 +268,8 @@ void TForm1::Timer2Timer(TObject*) {
     ShowTotalPercent(TotalPercentOf(CurrentRun.FilePercent, finished, fileCount));
   }
   if (Converter->Finished) {
-    PutOutputInPlace(sDirectoryEdit1->Text());
+    StartPuttingOutputInPlace(sDirectoryEdit1->Text());
+    if (Placing) return;  // the ticks go on while it is copied; the one after it takes the next row
     ShowFilePercent(0);
     ConvertNext();
   }
@@ -221,8 +279,9 @@ void TForm1::EngineWatchTimer(TObject* Sender) {
   if (!Converting) return;
   DWORD exitCode = STILL_ACTIVE;
   // A cancel has killed the engine already; a failed query means there is none to wait for.
-  const bool ended =
-      CancelRequested || !GetExitCodeProcess(Converter->ProcessInfo.hProcess, &exitCode) || exitCode != STILL_ACTIVE;
+  const bool ended = CancelRequested || (Placing ? Placing->Finished()
+                                                 : !GetExitCodeProcess(Converter->ProcessInfo.hProcess, &exitCode) ||
+                                                       exitCode != STILL_ACTIVE);
   if (!ended) return;
   // Should the tick fail, the error box's own message loop must not run it again and again;
   // Timer2 then carries the batch on alone.
@@ -230,3 +289,5 @@ void TForm1::EngineWatchTimer(TObject* Sender) {
   Timer2Timer(Sender);
   if (Converting) EngineWatch->SetEnabled(true);
 }
+
+void StopPuttingOutputInPlace() { Placing.reset(); }

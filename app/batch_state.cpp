@@ -8,4 +8,5 @@ AnsiString RangeLength;
 AnsiString CurrentTarget;
 TCurrentRun CurrentRun;
 std::vector<TBatchFailure> BatchFailures;
+std::vector<TEarlyEndNote> BatchEarlyEnds;
 int BatchFileCount = 0;

@@ -1,9 +1,9 @@
 // Files the desktop hands to the program: named on its command line ("Open with") or dropped on
 // the main window. Both are added as Add adds the files chosen in its dialog.
-#include <algorithm>
 #include <utility>
 
 #include "app/main_window.h"
+#include "batch/source_folders.h"
 #include "platform/win32/kernel32.h"
 #include "platform/win32/shell32.h"
 #include "platform/win32/user32.h"
@@ -23,28 +23,9 @@ TFilterEntry VideoFiles(const AnsiString& filter) {
   return videos;
 }
 
-// Letter case aside first, as a file manager lists them.
-bool InNameOrder(const AnsiString& a, const AnsiString& b) {
-  const AnsiString lowerA = LowerCase(a), lowerB = LowerCase(b);
-  return lowerA != lowerB ? lowerA < lowerB : a < b;
-}
-
 // The files of the folder itself (not of its sub-folders) that the filter offers, in name order.
 std::vector<AnsiString> VideosIn(const AnsiString& folder, const TFilterEntry& videos) {
-  const AnsiString base = IncludeTrailingPathDelimiter(folder);
-  std::vector<AnsiString> names;
-  WIN32_FIND_DATAA found{};
-  const HANDLE find = FindFirstFileA((base + "*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    const AnsiString name = found.cFileName;
-    if (name != "." && name != ".." && !DirectoryExists(base + name) && FilterEntryMatches(videos, name))
-      names.push_back(name);
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
-  std::sort(names.begin(), names.end(), InNameOrder);
-  for (AnsiString& name : names) name = base + name;
-  return names;
+  return batch::FilesInFolder(folder, [&](const AnsiString& name) { return FilterEntryMatches(videos, name); });
 }
 
 std::vector<AnsiString> DroppedNames(HDROP drop) {

@@ -7,8 +7,9 @@
 // EnginePath + "nnn.exe".
 extern AnsiString EnginePath;
 
-// Writes the engine files into the work folder when the folder is missing, then sets EnginePath.
-// Raises EFCreateError when a file cannot be written.
+// Writes the engine files into the work folder when the folder is missing or holds another engine
+// than the program carries, then sets EnginePath. Raises EFCreateError when a file cannot be
+// written.
 void DeployEngine();
 // The work folder: the Windows directory + "\wyl\" (with the platform's delimiter).
 AnsiString WorkFolder();

@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/batch_state.h"
 #include "app/engine_deployment.h"
 #include "app/pictures.h"
 #include "app/termination_request.h"
@@ -91,11 +92,16 @@ void TForm1::FormCreate(TObject*) {
 void TForm1::FormDestroy(TObject*) {
   StopClosingOnTerminationRequest();
   // The program can end during a batch (its main window closed, a termination request, Halt):
-  // the engine must not run on, nor its file stay behind.
+  // the batch stops before anything else, since the error box of a failed save runs a message
+  // loop in which its ticks would start the next file; its engine must not run on, nor its file
+  // stay behind.
+  Timer2->SetEnabled(false);
+  if (EngineWatch) EngineWatch->SetEnabled(false);
   if (Converter) Converter->Terminate();
+  StopPuttingOutputInPlace();
   batch::RemoveTemporaryFiles();
+  const std::unique_ptr<Tmpegconverter> runner = std::move(Converter);  // freed however the save ends
   WriteOutputFolder(sDirectoryEdit1->Text());
-  Converter.reset();
 }
 
 void TForm1::sSpeedButton5Click(TObject*) { Form2->ShowModal(); }

@@ -54,6 +54,7 @@ void TForm1::AddSourceFiles(const std::vector<AnsiString>& files) {
   try {
     int k = 0;
     for (const AnsiString& path : files) {
+      if (Application->Terminated()) break;  // the program is ending: no more probes, nor their boxes
       ++k;
       Label5->SetCaption("Adding file:\r\n" + path);
       ProgressBar1->SetPosition(k);

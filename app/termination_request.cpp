@@ -9,18 +9,18 @@ namespace {
 
 std::atomic<HWND> windowToClose{nullptr};
 
-// Runs on the system's own thread: the window is closed on the GUI thread, by a posted message.
-BOOL WINAPI CloseMainWindow(DWORD) {
+// Runs on the system's own thread: the session ends on the GUI thread, by a posted message.
+BOOL WINAPI EndMainWindowSession(DWORD) {
   const HWND window = windowToClose.load();
-  return window != nullptr && PostMessageA(window, WM_CLOSE, 0, 0);
+  return window != nullptr && PostMessageA(window, WM_ENDSESSION, TRUE, 0);
 }
 
 }  // namespace
 
 void CloseOnTerminationRequest(HWND mainWindow) {
-  if (windowToClose.exchange(mainWindow) == nullptr) SetConsoleCtrlHandler(CloseMainWindow, TRUE);
+  if (windowToClose.exchange(mainWindow) == nullptr) SetConsoleCtrlHandler(EndMainWindowSession, TRUE);
 }
 
 void StopClosingOnTerminationRequest() {
-  if (windowToClose.exchange(nullptr) != nullptr) SetConsoleCtrlHandler(CloseMainWindow, FALSE);
+  if (windowToClose.exchange(nullptr) != nullptr) SetConsoleCtrlHandler(EndMainWindowSession, FALSE);
 }

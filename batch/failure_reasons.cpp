@@ -78,6 +78,12 @@ AnsiString EngineFailureReason(const FailedRun& run) {
     return "The converter stopped unexpectedly (exit code " + IntToStr(run.ExitCode) + ").";
   }
   if (const auto advice = UnsupportedRateAdvice(line, run.Extension)) return *advice;
+  // The engine writes nothing but the temporary file: a full disk is the temporary folder's.
+  if (line.find("No space left on device") != AnsiString::npos ||
+      line.find("Disk quota exceeded") != AnsiString::npos) {
+    return "The temporary folder " + run.TemporaryFolder +
+           " is full, so the converted file had no room there. Free some space in it and convert the file again.";
+  }
   if (line == run.ShortSource + ": Unknown format" || line == run.Source + ": Unknown format") {
     return "The file is not in a format that can be read.";
   }

@@ -17,10 +17,14 @@ struct FailedRun {
   AnsiString TemporaryFile;
   AnsiString Target;
   AnsiString Extension;
+  AnsiString TemporaryFolder;  // where TemporaryFile lies, as the user would look for it
 };
 AnsiString EngineFailureReason(const FailedRun& run);
 
 inline constexpr const char* kSourceMissingReason = "The file cannot be found; it may have been moved or deleted.";
+
+// A range whose end is its begin (whole seconds): there is nothing to convert.
+inline constexpr const char* kEmptyRangeReason = "The marked range is empty: it ends where it begins.";
 
 // The reason for a converted file that could not be moved into the output folder.
 AnsiString MoveFailureReason(const AnsiString& target, DWORD error);

@@ -6,16 +6,19 @@
 namespace enginebin {
 
 AudioDecoder::AudioDecoder(const AVStream& stream, const std::string& input_name)
+    : AudioDecoder(*stream.codecpar, stream.time_base, input_name) {}
+
+AudioDecoder::AudioDecoder(const AVCodecParameters& parameters, AVRational time_base, const std::string& input_name)
     : input_name_(input_name), frame_(allocate_frame()) {
-  const AVCodec* decoder = avcodec_find_decoder(stream.codecpar->codec_id);
+  const AVCodec* decoder = avcodec_find_decoder(parameters.codec_id);
   if (decoder == nullptr)
-    throw EngineError(format_text("No decoder for the %s audio of '%s'", avcodec_get_name(stream.codecpar->codec_id),
-                                  input_name.c_str()));
+    throw EngineError(
+        format_text("No decoder for the %s audio of '%s'", avcodec_get_name(parameters.codec_id), input_name.c_str()));
   context_.reset(avcodec_alloc_context3(decoder));
   if (!context_) throw EngineError("Could not allocate the decoder (out of memory)");
-  check_av(avcodec_parameters_to_context(context_.get(), stream.codecpar), "Could not set up the audio decoder for",
+  check_av(avcodec_parameters_to_context(context_.get(), &parameters), "Could not set up the audio decoder for",
            input_name);
-  context_->pkt_timebase = stream.time_base;
+  context_->pkt_timebase = time_base;
   check_av(avcodec_open2(context_.get(), decoder, nullptr), "Could not open the audio decoder for", input_name);
 }
 

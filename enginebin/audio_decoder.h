@@ -14,6 +14,8 @@ class AudioDecoder {
 
   // input_name names the file in messages.
   AudioDecoder(const AVStream& stream, const std::string& input_name);
+  // For packets that are not read from a file: of these parameters, timed in time_base.
+  AudioDecoder(const AVCodecParameters& parameters, AVRational time_base, const std::string& input_name);
 
   // Decodes one packet and passes on every frame it yields; nullptr drains the decoder.
   // A damaged packet is skipped and counted: one bad spot must not lose the whole file.

@@ -3,6 +3,8 @@
 #include "engine_error.h"
 #include "output_settings.h"
 
+#include <mutex>
+
 extern "C" {
 #include <libavutil/channel_layout.h>
 }
@@ -27,7 +29,13 @@ AudioEncoder::AudioEncoder(const OutputSettings& settings)
            "Could not set the channels of the encoder", name);
   if (settings.bitexact) context_->flags |= AV_CODEC_FLAG_BITEXACT;
   if ((settings.muxer->flags & AVFMT_GLOBALHEADER) != 0) context_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-  check_av(avcodec_open2(context_.get(), settings.encoder, nullptr), "Could not open the encoder", name);
+  {
+    // Workers open their encoders at once; libmp3lame fills tables it shares between encoders on
+    // first use, without a lock of its own.
+    static std::mutex opening;
+    const std::lock_guard lock(opening);
+    check_av(avcodec_open2(context_.get(), settings.encoder, nullptr), "Could not open the encoder", name);
+  }
 
   const int capabilities = settings.encoder->capabilities;
   if ((capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE) != 0 || context_->frame_size <= 0) {

@@ -1,198 +1,237 @@
 #include "conversion.h"
 
-#include "audio_decoder.h"
-#include "audio_encoder.h"
+#include "audio_pipeline.h"
 #include "console.h"
 #include "engine_error.h"
-#include "frame_assembler.h"
+#include "input_file.h"
 #include "input_report.h"
-#include "interruption.h"
 #include "output_file.h"
 #include "output_settings.h"
+#include "parallel_conversion.h"
 #include "progress.h"
-#include "resampler.h"
-#include "start_trimmer.h"
+#include "segment_plan.h"
+#include "summary_report.h"
 #include "time_code.h"
+#include "usable_cores.h"
 
 #include <algorithm>
-#include <limits>
+#include <iterator>
+#include <memory>
 #include <optional>
+#include <string_view>
 
 namespace enginebin {
 namespace {
 
-// Decoding starts this far before the requested start, so that decoders which build on earlier
-// frames (overlapping transforms, bit reservoirs) are settled when the first kept sample comes.
-constexpr int64_t kSeekPreroll = 500'000;  // microseconds
-
-// An input whose audio stops this much short of its declared length is taken as cut off.
+// An input whose audio stops this much short of its declared length has ended early.
 constexpr int64_t kTruncationTolerance = 1'000'000;  // microseconds
 constexpr int64_t kTruncationTolerancePercent = 5;
+
+// The length in microseconds that the input states for its audio stream itself, if it does.
+// Containers that state only their own length (Matroska, WebM, FLV) may hold audio that ends
+// before their video: that length says nothing about the audio.
+std::optional<int64_t> declared_audio_length(const AVFormatContext& input, const AVStream& audio) {
+  // A length estimated from the bit rate is a guess, not a statement.
+  if (audio.duration == AV_NOPTS_VALUE || audio.duration <= 0 ||
+      input.duration_estimation_method == AVFMT_DURATION_FROM_BITRATE)
+    return std::nullopt;
+  int64_t length = av_rescale_q(audio.duration, audio.time_base, AV_TIME_BASE_Q);
+  if (audio.start_time != AV_NOPTS_VALUE)
+    length += av_rescale_q(audio.start_time, audio.time_base, AV_TIME_BASE_Q) - input_start_time(input);
+  return length;
+}
+
+// The length of the audio in microseconds or, failing that, of the whole input: the audio
+// cannot last longer.
+std::optional<int64_t> longest_length(const AVFormatContext& input, const std::optional<int64_t>& audio_length) {
+  if (audio_length) return audio_length;
+  if (input.duration != AV_NOPTS_VALUE && input.duration > 0 &&
+      input.duration_estimation_method != AVFMT_DURATION_FROM_BITRATE)
+    return input.duration;
+  return std::nullopt;
+}
+
+// What the range will hold, in output samples, as far as the input tells before it is read.
+std::optional<int64_t> expected_range_samples(const std::optional<int64_t>& length, const OutputSettings& settings) {
+  if (!length) return std::nullopt;
+  int64_t range = std::max<int64_t>(*length - settings.start, 0);
+  if (settings.duration) range = std::min(range, *settings.duration);
+  return av_rescale(range, settings.sample_rate, AV_TIME_BASE);
+}
+
+// Whether the input's audio timestamps count its samples one by one, so that a worker may seek into
+// the range and still know where each decoded sample belongs. Containers that round them to
+// milliseconds (Matroska, FLV, ASF) or estimate them (raw streams) do not.
+bool timestamps_count_samples(const AVFormatContext& input, const AVStream& audio) {
+  static constexpr std::string_view kExactDemuxers[] = {
+      "mov,mp4,m4a,3gp,3g2,mj2", "avi", "wav", "mpeg", "mpegts", "ogg"};
+  const AVRational base = audio.time_base;
+  const int rate = audio.codecpar->sample_rate;
+  if (rate <= 0 || base.num <= 0 || static_cast<int64_t>(base.num) * rate > base.den) return false;
+  return std::find(std::begin(kExactDemuxers), std::end(kExactDemuxers), input.iformat->name) !=
+         std::end(kExactDemuxers);
+}
+
+// Whether a decoder that starts at a seek gives, a few frames on, the very samples of one that ran
+// from the start. Not so where the decoder draws on a random state that runs through the whole
+// stream: AAC's noise substitution, AC-3's and MP2's dither, Opus' noise folding.
+bool decoding_resumes_exactly(AVCodecID codec) {
+  switch (codec) {
+    case AV_CODEC_ID_MP3:
+    case AV_CODEC_ID_FLAC:
+    case AV_CODEC_ID_ALAC:
+    case AV_CODEC_ID_VORBIS:
+    case AV_CODEC_ID_WMAV1:
+    case AV_CODEC_ID_WMAV2: return true;
+    default: {
+      const AVCodecDescriptor* descriptor = avcodec_descriptor_get(codec);
+      return descriptor != nullptr && descriptor->name != nullptr &&
+             std::string_view(descriptor->name).rfind("pcm_", 0) == 0;
+    }
+  }
+}
+
+// The stream's own index of the range's first sample, found as the sequential engine finds that
+// sample, on an opening of the input of its own.
+std::optional<int64_t> find_range_start_index(const std::string& input_name, int audio_stream,
+                                              const OutputSettings& settings) {
+  const ReopenedInput reopened = reopen_input(input_name, audio_stream);
+  PipelineBounds first_sample;
+  first_sample.encode_until = 1;
+  AudioPipeline pipeline(*reopened.input, *reopened.audio, input_name, settings, first_sample);
+  pipeline.run([](AVPacket&) {});
+  return pipeline.range_start_index();
+}
 
 class AudioConversion {
  public:
   AudioConversion(AVFormatContext& input, AVStream& audio, const std::string& input_name,
                   const OutputSettings& settings, OutputFileGuard& guard)
-      : input_(input), audio_(audio), input_name_(input_name), settings_(settings),
-        input_start_(input.start_time == AV_NOPTS_VALUE ? 0 : input.start_time),
-        sample_limit_(settings.duration ? av_rescale(*settings.duration, settings.sample_rate, AV_TIME_BASE)
-                                        : std::numeric_limits<int64_t>::max()),
-        decoder_(audio, input_name), trimmer_(settings.start), resampler_(settings), encoder_(settings),
-        assembler_(settings.sample_format, settings.channel_layout, settings.sample_rate, encoder_.frame_size(),
-                   encoder_.needs_full_frames()),
-        packet_(allocate_packet()) {
+      : input_(input), audio_(audio), input_name_(input_name), settings_(settings), guard_(guard),
+        declared_(declared_audio_length(input, audio)), longest_(longest_length(input, declared_)),
+        pipeline_(input, audio, input_name, settings, whole_range(settings)) {
     refuse_start_beyond_end();
     write_console(output_report(settings));
-    output_.emplace(settings, encoder_.context(), guard);
+    output_ = std::make_unique<OutputFile>(settings, pipeline_.encoder(), guard);
   }
 
   void run() {
-    seek_to_start();
-    const bool reached_end_of_input = read_and_convert();
-    if (reached_end_of_input) {
-      decoder_.decode(nullptr, on_frame());
-      resampler_.flush(on_samples());
+    const std::optional<EncoderSeams> seams = encoder_seams(pipeline_.encoder());
+    if (seams) {
+      try {
+        SegmentPlan plan = plan_in_segments(*seams);
+        if (plan.bounds.size() > 1) {
+          const ParallelOutcome outcome = convert_in_segments(input_name_, audio_.index, settings_, plan, *seams,
+                                                              pipeline_.encoder(), *output_, progress_);
+          finish(Ending{outcome.samples, outcome.input_ran_out, outcome.decoded_end, outcome.damaged_packets});
+          return;
+        }
+      } catch (const PlanMismatch&) {
+        // The input is not as even as the plan assumed: one worker does it all, in a new file.
+        output_.reset();
+        output_ = std::make_unique<OutputFile>(settings_, pipeline_.encoder(), guard_);
+      }
     }
-    assembler_.pull(on_encoder_frame(), true);
-    encoder_.encode(nullptr, on_packet());
-    check_something_was_written();
-    if (reached_end_of_input) check_not_truncated();
-    output_->finish();
-    progress_.finish(progress());
+    const bool input_ran_out = pipeline_.run([this](AVPacket& packet) {
+      output_->write(packet, pipeline_.encoder().time_base);
+      progress_.update(progress(pipeline_.samples_encoded()));
+    });
+    finish(Ending{pipeline_.samples_encoded(), input_ran_out, pipeline_.decoded_end(), pipeline_.damaged_packets()});
   }
 
  private:
-  // Microseconds on the input's timeline, from its first timestamp.
-  std::optional<int64_t> frame_time(const AVFrame& frame) const {
-    const int64_t timestamp = frame.best_effort_timestamp;
-    if (timestamp == AV_NOPTS_VALUE) return std::nullopt;
-    return av_rescale_q(timestamp, audio_.time_base, AV_TIME_BASE_Q) - input_start_;
-  }
-
-  // Declared length of the audio in microseconds, when the input states one worth trusting.
-  std::optional<int64_t> declared_length() const {
-    if (audio_.duration != AV_NOPTS_VALUE && audio_.duration > 0) {
-      int64_t length = av_rescale_q(audio_.duration, audio_.time_base, AV_TIME_BASE_Q);
-      if (audio_.start_time != AV_NOPTS_VALUE)
-        length += av_rescale_q(audio_.start_time, audio_.time_base, AV_TIME_BASE_Q) - input_start_;
-      return length;
-    }
-    // A length estimated from the bit rate is a guess, not a statement.
-    if (input_.duration != AV_NOPTS_VALUE && input_.duration > 0 &&
-        input_.duration_estimation_method != AVFMT_DURATION_FROM_BITRATE)
-      return input_.duration;
-    return std::nullopt;
-  }
-
   void refuse_start_beyond_end() const {
     if (settings_.start == 0) return;
-    if (const auto length = declared_length(); length && settings_.start >= *length)
+    if (longest_ && settings_.start >= *longest_)
       throw EngineError(format_text("The start %s lies beyond the end of '%s' (%s)",
                                     format_duration(settings_.start).c_str(), input_name_.c_str(),
-                                    format_duration(*length).c_str()));
+                                    format_duration(*longest_).c_str()));
   }
 
-  void seek_to_start() {
-    if (settings_.start == 0) return;
-    const int64_t target = input_start_ + std::max<int64_t>(settings_.start - kSeekPreroll, 0);
-    // Lands on a key frame at or before the target; the trimmer drops what comes too early.
-    // Inputs that cannot seek are read from the beginning instead, which is slower but as exact.
-    if (avformat_seek_file(&input_, -1, std::numeric_limits<int64_t>::min(), target, target, 0) < 0)
-      avformat_seek_file(&input_, -1, std::numeric_limits<int64_t>::min(), input_start_, input_start_, 0);
-  }
+  struct Ending {
+    int64_t samples = 0;  // output samples written
+    bool input_ran_out = false;
+    int64_t decoded_end = 0;  // microseconds
+    int damaged_packets = 0;
+  };
 
-  // Returns true when the input ran out, false when the requested range was complete first.
-  bool read_and_convert() {
-    for (;;) {
-      if (interruption_requested()) throw EngineError(interruption_text(input_name_));
-      if (samples_accepted_ >= sample_limit_) return false;
-      const int result = av_read_frame(&input_, packet_.get());
-      if (result == AVERROR_EOF) return true;
-      check_av(result, "Could not read", input_name_);
-      if (packet_->stream_index == audio_.index) decoder_.decode(packet_.get(), on_frame());
-      av_packet_unref(packet_.get());
+  // The segments for the workers (one: the sequential engine). Workers seek to their segments
+  // where the timestamps allow it and the decoder resumes exactly after a seek; otherwise each
+  // decodes the range from its start, so that every output is the sequential engine's.
+  SegmentPlan plan_in_segments(const EncoderSeams& seams) const {
+    PlanFacts facts = plan_facts(seams);
+    const bool seeking =
+        timestamps_count_samples(input_, audio_) && decoding_resumes_exactly(audio_.codecpar->codec_id);
+    facts.prefix_cost = seeking ? 0.0 : decoding_share(seams);
+    SegmentPlan plan = plan_segments(facts);
+    if (seeking && plan.bounds.size() > 1) {
+      const auto start_index = find_range_start_index(input_name_, audio_.index, settings_);
+      if (!start_index) throw PlanMismatch("the input's audio has no timestamps");
+      for (PipelineBounds& bounds : plan.bounds) bounds.range_start_index = start_index;
     }
+    return plan;
   }
 
-  AudioDecoder::FrameSink on_frame() {
-    return [this](AVFrame& frame) {
-      const auto time = frame_time(frame);
-      const int64_t length = av_rescale(frame.nb_samples, AV_TIME_BASE, frame.sample_rate);
-      decoded_end_ = time ? std::max(decoded_end_, *time + length) : decoded_end_ + length;
-      const int dropped = trimmer_.samples_to_drop(time, frame.nb_samples, frame.sample_rate);
-      resampler_.convert(frame, dropped, on_samples());
-    };
+  PlanFacts plan_facts(const EncoderSeams& seams) const {
+    PlanFacts facts;
+    facts.workers = settings_.workers > 0 ? settings_.workers : usable_cores();
+    if (!can_open_again(input_name_)) facts.workers = 1;  // every worker opens the input anew
+    facts.range_samples = expected_range_samples(longest_, settings_);
+    facts.sample_limit = whole_range(settings_).encode_until;
+    facts.input_rate = audio_.codecpar->sample_rate;
+    facts.output_rate = settings_.sample_rate;
+    facts.seams = seams;
+    return facts;
   }
 
-  Resampler::Sink on_samples() {
-    return [this](uint8_t* const* data, int sample_count) {
-      const int64_t room = sample_limit_ - samples_accepted_;
-      const int accepted = static_cast<int>(std::min<int64_t>(sample_count, room));
-      if (accepted <= 0) return;
-      assembler_.push(data, accepted);
-      samples_accepted_ += accepted;
-      assembler_.pull(on_encoder_frame(), false);
-    };
+  void finish(const Ending& ending) {
+    check_something_was_written(ending);
+    output_->finish();
+    if (ending.input_ran_out) report_early_end(ending);
+    if (settings_.summary)
+      write_console(written_range_text(
+          settings_.start, settings_.start + av_rescale(ending.samples, AV_TIME_BASE, settings_.sample_rate)));
+    progress_.finish(progress(ending.samples));
   }
 
-  FrameAssembler::FrameSink on_encoder_frame() {
-    return [this](AVFrame& frame) { encoder_.encode(&frame, on_packet()); };
+  Progress progress(int64_t samples) const {
+    return Progress{output_->size(), static_cast<double>(samples) / settings_.sample_rate};
   }
 
-  AudioEncoder::PacketSink on_packet() {
-    return [this](AVPacket& packet) {
-      output_->write(packet, encoder_.context().time_base);
-      progress_.update(progress());
-    };
-  }
-
-  Progress progress() const {
-    return Progress{output_->size(), static_cast<double>(assembler_.samples_out()) / settings_.sample_rate};
-  }
-
-  void check_something_was_written() const {
-    if (samples_accepted_ > 0) return;
+  void check_something_was_written(const Ending& ending) const {
+    if (ending.samples > 0) return;
     if (settings_.start > 0)
       throw EngineError(format_text("The start %s lies beyond the end of the audio of '%s'",
                                     format_duration(settings_.start).c_str(), input_name_.c_str()));
-    if (decoder_.damaged_packets() > 0)
+    if (ending.damaged_packets > 0)
       throw EngineError(format_text("No audio could be decoded from '%s' (%d damaged packets)", input_name_.c_str(),
-                                    decoder_.damaged_packets()));
+                                    ending.damaged_packets));
     throw EngineError("No audio could be decoded from '" + input_name_ + "' (the stream is empty)");
   }
 
-  // The input ended: fail if it ended well before what it declares and what was asked for.
-  void check_not_truncated() const {
-    const auto declared = declared_length();
-    if (!declared) return;
-    int64_t expected_end = *declared;
+  // The input ended well before what its audio stream declares and what was asked for: what
+  // there is makes the output, and the report says where the audio ended.
+  void report_early_end(const Ending& ending) {
+    if (!declared_) return;
+    int64_t expected_end = *declared_;
     if (settings_.duration) expected_end = std::min(expected_end, settings_.start + *settings_.duration);
-    const int64_t tolerance = std::max(kTruncationTolerance, *declared * kTruncationTolerancePercent / 100);
-    if (expected_end - decoded_end_ > tolerance)
-      throw EngineError(
-          format_text("The audio of '%s' ends at %s although the file declares %s "
-                      "(the file is truncated or damaged)",
-                      input_name_.c_str(), format_duration(decoded_end_).c_str(), format_duration(*declared).c_str()));
+    const int64_t tolerance = std::max(kTruncationTolerance, *declared_ * kTruncationTolerancePercent / 100);
+    if (expected_end - ending.decoded_end > tolerance)
+      progress_.note(format_text("Input ended early: audio until %s, declared %s",
+                                 format_position(ending.decoded_end).c_str(), format_position(*declared_).c_str()));
   }
 
-  AVFormatContext& input_;
-  AVStream& audio_;
+  const AVFormatContext& input_;
+  const AVStream& audio_;
   const std::string& input_name_;
   const OutputSettings& settings_;
-  const int64_t input_start_;   // microseconds: the input timeline's zero
-  const int64_t sample_limit_;  // output samples the range asks for
+  OutputFileGuard& guard_;
+  const std::optional<int64_t> declared_;  // microseconds: what the audio stream states as its length
+  const std::optional<int64_t> longest_;   // microseconds: that, or the input's own length
 
-  AudioDecoder decoder_;
-  StartTrimmer trimmer_;
-  Resampler resampler_;
-  AudioEncoder encoder_;
-  FrameAssembler assembler_;
-  std::optional<OutputFile> output_;
-  PacketPtr packet_;
+  AudioPipeline pipeline_;
+  std::unique_ptr<OutputFile> output_;
   ProgressPrinter progress_;
-
-  int64_t samples_accepted_ = 0;  // output samples passed to the encoder's FIFO
-  int64_t decoded_end_ = 0;       // microseconds: end of the latest decoded audio
 };
 
 }  // namespace

@@ -19,6 +19,13 @@ class UnreadableInput : public EngineError {
   using EngineError::EngineError;
 };
 
+// Not a failure: the input is not what the parallel engine's plan assumed (or the parallel engine
+// lacks a resource the sequential one does without), so the sequential engine does the job.
+class PlanMismatch : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 // The library's own wording for an AVERROR code, e.g. "Invalid data found when processing input".
 std::string av_error_text(int av_error);
 

@@ -23,6 +23,15 @@ void FrameAssembler::push(uint8_t* const* data, int sample_count) {
     throw EngineError("Could not queue samples for the encoder (out of memory)");
 }
 
+void FrameAssembler::push_from(uint8_t* const* data, int first_sample, int sample_count) {
+  const bool planar = av_sample_fmt_is_planar(format_) != 0;
+  const int planes = planar ? layout_.nb_channels : 1;
+  const int offset = first_sample * av_get_bytes_per_sample(format_) * (planar ? 1 : layout_.nb_channels);
+  offset_planes_.resize(static_cast<std::size_t>(planes));
+  for (int plane = 0; plane < planes; ++plane) offset_planes_[static_cast<std::size_t>(plane)] = data[plane] + offset;
+  push(offset_planes_.data(), sample_count);
+}
+
 void FrameAssembler::pull(const FrameSink& sink, bool at_end) {
   for (;;) {
     const int queued = av_audio_fifo_size(fifo_.get());

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace enginebin {
 
@@ -18,6 +19,8 @@ class FrameAssembler {
                  bool pad_last_frame);
 
   void push(uint8_t* const* data, int sample_count);
+  // Queues sample_count samples from the first_sample-th on.
+  void push_from(uint8_t* const* data, int first_sample, int sample_count);
   // Hands out every full frame; with at_end, also what is left over.
   void pull(const FrameSink& sink, bool at_end);
 
@@ -32,6 +35,7 @@ class FrameAssembler {
   AVChannelLayout layout_{};
   AudioFifoPtr fifo_;
   FramePtr frame_;
+  std::vector<uint8_t*> offset_planes_;
   int64_t samples_out_ = 0;
 };
 

@@ -4,9 +4,30 @@
 #include "engine_error.h"
 #include "interruption.h"
 
+#include <sys/stat.h>
+
 namespace enginebin {
 
 std::string file_url(const std::string& path) { return "file:" + path; }
+
+int64_t input_start_time(const AVFormatContext& input) {
+  return input.start_time == AV_NOPTS_VALUE ? 0 : input.start_time;
+}
+
+ReopenedInput reopen_input(const std::string& path, int audio_stream) {
+  ReopenedInput reopened{open_input(path)};
+  if (audio_stream >= static_cast<int>(reopened.input->nb_streams) ||
+      reopened.input->streams[audio_stream]->codecpar->codec_type != AVMEDIA_TYPE_AUDIO)
+    throw PlanMismatch("the input shows other streams when opened again");
+  reopened.audio = reopened.input->streams[audio_stream];
+  discard_all_streams_but(*reopened.input, *reopened.audio);
+  return reopened;
+}
+
+bool can_open_again(const std::string& path) {
+  struct stat status {};
+  return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
 
 InputContextPtr open_input(const std::string& path) {
   AVFormatContext* opened = avformat_alloc_context();

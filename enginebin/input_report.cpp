@@ -53,6 +53,23 @@ std::string stream_text(const AVStream& stream) {
   }
 }
 
+// "(eng)" after the stream's number when it says its language.
+std::string language_text(const AVStream& stream) {
+  const AVDictionaryEntry* language = av_dict_get(stream.metadata, "language", nullptr, 0);
+  if (language == nullptr || language->value[0] == '\0' || std::string(language->value) == "und") return "";
+  return "(" + std::string(language->value) + ")";
+}
+
+// "    title: Commentary" under an audio stream that has a title, on one line whatever it holds.
+std::string title_text(const AVStream& stream) {
+  const AVDictionaryEntry* title = av_dict_get(stream.metadata, "title", nullptr, 0);
+  if (stream.codecpar->codec_type != AVMEDIA_TYPE_AUDIO || title == nullptr || title->value[0] == '\0') return "";
+  std::string text = title->value;
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < ' ') c = ' ';
+  return "    title: " + text + "\n";
+}
+
 }  // namespace
 
 std::string input_report(const AVFormatContext& input, const std::string& name) {
@@ -60,8 +77,11 @@ std::string input_report(const AVFormatContext& input, const std::string& name) 
   const std::string duration = input.duration == AV_NOPTS_VALUE ? "N/A" : format_duration(input.duration);
   text += format_text("  Duration: %s, start: %s, bitrate: %s\n", duration.c_str(),
                       start_text(input.start_time).c_str(), bitrate_text(input.bit_rate).c_str());
-  for (unsigned i = 0; i < input.nb_streams; ++i)
-    text += format_text("  Stream #0.%u: %s\n", i, stream_text(*input.streams[i]).c_str());
+  for (unsigned i = 0; i < input.nb_streams; ++i) {
+    const AVStream& stream = *input.streams[i];
+    text += format_text("  Stream #0.%u%s: %s\n", i, language_text(stream).c_str(), stream_text(stream).c_str());
+    text += title_text(stream);
+  }
   return text;
 }
 
@@ -69,7 +89,9 @@ std::string output_report(const OutputSettings& settings) {
   std::string text = format_text("Output #0, %s, to '%s':\n", settings.muxer->name, settings.path.c_str());
   text += format_text("  Stream #0.0: Audio: %s, %d Hz, %s", avcodec_get_name(settings.encoder->id),
                       settings.sample_rate, layout_text(settings.channel_layout).c_str());
-  if (settings.bit_rate > 0 && settings.encoder->id != AV_CODEC_ID_PCM_S16LE)
+  // A lossless encoder takes no bit rate.
+  const AVCodecDescriptor* codec = avcodec_descriptor_get(settings.encoder->id);
+  if (settings.bit_rate > 0 && (codec == nullptr || (codec->props & AV_CODEC_PROP_LOSSLESS) == 0))
     text += ", " + bitrate_text(settings.bit_rate);
   return text + "\n";
 }

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -16,7 +17,9 @@ constexpr long kGraceNanoseconds = 500'000'000;
 
 constexpr int kTerminationSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-volatile std::sig_atomic_t g_requested = 0;
+// Set by the handlers, read by every thread of the conversion; lock-free, so safe in a handler.
+std::atomic<bool> g_requested{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 // Read by the handlers; written only while termination requests are held back.
 char g_partial_output[PATH_MAX] = {};
 volatile std::sig_atomic_t g_have_partial_output = 0;
@@ -34,8 +37,7 @@ bool g_have_grace_timer = false;
 
 void on_termination(int) {
   const int saved_errno = errno;
-  if (g_requested) end_now();  // asked twice: no more waiting
-  g_requested = 1;
+  if (g_requested.exchange(true)) end_now();  // asked twice: no more waiting
   if (g_have_grace_timer) {
     itimerspec grace{};
     grace.it_value.tv_nsec = kGraceNanoseconds;
@@ -80,7 +82,7 @@ void install_interruption_handlers(const std::string& message) {
   std::signal(SIGPIPE, SIG_IGN);
 }
 
-bool interruption_requested() { return g_requested != 0; }
+bool interruption_requested() { return g_requested.load(); }
 
 std::string interruption_text(const std::string& input_name) {
   return "The conversion of '" + input_name + "' was interrupted";

@@ -1,4 +1,5 @@
-// nnn.exe: extracts the audio of a media file into an MP3, AC3 or WAV file.
+// nnn.exe: extracts the audio of a media file into an MP3, AC3, WAV, FLAC, Opus or M4A file, or
+// copies it as it is.
 //
 // The program that starts it reads its console output: the input report ("  Duration: ...")
 // as soon as the input's headers are read, then the progress reports. The exit code is 0 only
@@ -13,8 +14,12 @@
 #include "input_file.h"
 #include "input_report.h"
 #include "interruption.h"
+#include "loudness_pass.h"
 #include "output_file_guard.h"
 #include "output_settings.h"
+#include "stream_copy.h"
+#include "stream_selection.h"
+#include "tags.h"
 
 #include <exception>
 #include <span>
@@ -30,8 +35,8 @@ void convert(const CommandLine& line, OutputFileGuard& guard) {
   InputContextPtr input = open_input(input_name);
   write_console(input_report(*input, input_name));
 
-  AVStream* audio = first_audio_stream(*input);
-  const OutputSettings settings = resolve_output_settings(line, audio ? audio->codecpar : nullptr);
+  AVStream* audio = chosen_audio_stream(*input, line.track, input_name);
+  OutputSettings settings = resolve_output_settings(line, audio ? audio->codecpar : nullptr);
   if (audio == nullptr) throw EngineError("'" + input_name + "' has no audio stream");
   if (same_file(input_name, settings.path))
     throw EngineError("The output file '" + settings.path + "' is the input file");
@@ -39,6 +44,9 @@ void convert(const CommandLine& line, OutputFileGuard& guard) {
     throw EngineError("The output file '" + settings.path + "' already exists (give -y to replace it)");
 
   discard_all_streams_but(*input, *audio);
+  read_tags(*input, *audio, settings);
+  if (settings.copy) return copy_audio(*input, *audio, input_name, settings, guard);
+  if (settings.loudness) normalise_loudness(*input, *audio, input_name, settings);
   convert_audio(*input, *audio, input_name, settings, guard);
 }
 

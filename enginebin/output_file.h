@@ -14,8 +14,11 @@ class OutputFile {
  public:
   // Creates the file (through the guard, which names it) and writes its header.
   OutputFile(const OutputSettings& settings, const AVCodecContext& encoder, OutputFileGuard& guard);
+  // The same for a stream copied as it is: its parameters and the time base of its packets.
+  OutputFile(const OutputSettings& settings, const AVCodecParameters& copied, AVRational time_base,
+             OutputFileGuard& guard);
 
-  void write(AVPacket& packet, AVRational encoder_time_base);
+  void write(AVPacket& packet, AVRational packet_time_base);
   // Writes the trailer and closes the file; only then is the output complete (and the guard may
   // give it its final name).
   void finish();
@@ -24,6 +27,10 @@ class OutputFile {
   int64_t size() const { return size_; }
 
  private:
+  // The muxer and its one stream, without parameters yet.
+  void set_up();
+  // Tags, then the file and its header.
+  void open(OutputFileGuard& guard);
   void check_written(int result);
 
   const OutputSettings& settings_;

@@ -51,6 +51,7 @@ OutputFileGuard::~OutputFileGuard() {
 }
 
 const std::string& OutputFileGuard::create() {
+  if (temporary_) return writing_;
   struct stat existing {};
   const bool exists = stat(path_.c_str(), &existing) == 0;
   if (exists && !S_ISREG(existing.st_mode)) {

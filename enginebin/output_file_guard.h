@@ -15,7 +15,8 @@ class OutputFileGuard {
   OutputFileGuard(const OutputFileGuard&) = delete;
   OutputFileGuard& operator=(const OutputFileGuard&) = delete;
 
-  // Creates the file to write to and returns its name. Throws EngineError when it cannot.
+  // Creates the file to write to and returns its name (the same one when called again). Throws
+  // EngineError when it cannot.
   const std::string& create();
   // The written file takes its final name; a file already there is replaced only with replace.
   // Throws EngineError when that cannot be done.

@@ -13,6 +13,7 @@ extern "C" {
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <cstdlib>
 #include <string_view>
 
 namespace enginebin {
@@ -21,14 +22,17 @@ namespace {
 struct AudioFormat {
   std::string_view name;
   const char* muxer;
-  const char* encoder;
+  const char* encoder;  // null: a container for copied streams only
 };
 
 constexpr std::array kAudioFormats{
-    AudioFormat{"mp3", "mp3", "libmp3lame"},
-    AudioFormat{"ac3", "ac3", "ac3"},
-    AudioFormat{"wav", "wav", "pcm_s16le"},
+    AudioFormat{"mp3", "mp3", "libmp3lame"}, AudioFormat{"ac3", "ac3", "ac3"},
+    AudioFormat{"wav", "wav", "pcm_s16le"},  AudioFormat{"flac", "flac", "flac"},
+    AudioFormat{"opus", "opus", "libopus"},  AudioFormat{"m4a", "ipod", "aac"},
+    AudioFormat{"ogg", "ogg", nullptr},      AudioFormat{"mka", "matroska", nullptr},
 };
+
+constexpr std::string_view kCopy = "copy";
 
 const AudioFormat* find_audio_format(std::string_view name) {
   for (const auto& format : kAudioFormats)
@@ -49,8 +53,8 @@ const AudioFormat& format_from_extension(const std::string& path) {
     if (const AudioFormat* format = find_audio_format(lower_case(path.substr(dot + 1)))) return *format;
   throw EngineError(
       format_text("Cannot tell the output format of '%s' from its name "
-                  "(give -f with one of: %s)",
-                  path.c_str(), kFormatNames));
+                  "(give -f with one of: %s, %s)",
+                  path.c_str(), kFormatNames, kCopyOnlyFormatNames));
 }
 
 int parse_integer(const std::optional<std::string>& text, std::string_view option, int minimum, int maximum) {
@@ -153,6 +157,39 @@ AVSampleFormat choose_sample_format(const AVCodec& encoder) {
   return encoder.sample_fmts[0];
 }
 
+// What a copy is: the input's stream as it is, into a container that can hold its codec.
+void resolve_copy(const AudioFormat& format, const AVCodecParameters* input_audio, OutputSettings& settings) {
+  settings.copy = true;
+  if (settings.loudness)
+    throw EngineError("-loudness changes the audio, which a copy keeps as it is (give an audio codec)");
+  if (input_audio == nullptr) return;  // the missing stream is reported once the input is
+  if (!can_hold(*settings.muxer, input_audio->codec_id))
+    throw EngineError(format_text("A '%.*s' file cannot hold '%s' audio (copy it into mka)",
+                                  static_cast<int>(format.name.size()), format.name.data(),
+                                  avcodec_get_name(input_audio->codec_id)));
+  settings.sample_rate = input_audio->sample_rate;
+}
+
+// Range, workers, tags, loudness and summary: what an encoded output and a copy both take.
+void read_modern_options(const CommandLine& line, OutputSettings& settings) {
+  if (line.threads) settings.workers = parse_integer(line.threads, "threads", 1, 256);
+  if (line.start) settings.start = parse_time(*line.start, "ss");
+  if (line.duration) {
+    settings.duration = parse_time(*line.duration, "t");
+    if (*settings.duration == 0)
+      throw EngineError("Invalid time '" + *line.duration + "' for option '-t' (must be above zero)");
+  }
+  settings.tags = !line.no_tags;
+  settings.summary = line.summary;
+  if (line.loudness) {
+    char* end = nullptr;
+    const double target = std::strtod(line.loudness->c_str(), &end);
+    if (line.loudness->empty() || *end != '\0' || !(target >= -70 && target <= 0))
+      throw EngineError("Invalid value '" + *line.loudness + "' for option '-loudness' (expected LUFS from -70 to 0)");
+    settings.loudness = target;
+  }
+}
+
 }  // namespace
 
 OutputSettings resolve_output_settings(const CommandLine& line, const AVCodecParameters* input_audio) {
@@ -163,26 +200,37 @@ OutputSettings resolve_output_settings(const CommandLine& line, const AVCodecPar
   settings.overwrite = line.overwrite;
   settings.bitexact = line.bitexact;
 
+  const bool copy = line.audio_codec && *line.audio_codec == kCopy;
   const AudioFormat* codec_choice = nullptr;
-  if (line.audio_codec) {
+  if (line.audio_codec && !copy) {
     codec_choice = find_audio_format(*line.audio_codec);
-    if (codec_choice == nullptr)
+    if (codec_choice == nullptr || codec_choice->encoder == nullptr)
       throw EngineError(
-          format_text("Unknown audio codec '%s' (supported: %s)", line.audio_codec->c_str(), kFormatNames));
+          format_text("Unknown audio codec '%s' (supported: %s, copy)", line.audio_codec->c_str(), kFormatNames));
   }
   const AudioFormat* format_choice = nullptr;
   if (line.format) {
     format_choice = find_audio_format(*line.format);
     if (format_choice == nullptr)
-      throw EngineError(format_text("Unknown output format '%s' (supported: %s)", line.format->c_str(), kFormatNames));
+      throw EngineError(format_text("Unknown output format '%s' (supported: %s, and for a copy %s)",
+                                    line.format->c_str(), kFormatNames, kCopyOnlyFormatNames));
   } else {
     format_choice = &format_from_extension(line.output);
   }
-  if (codec_choice == nullptr) codec_choice = format_choice;
+  if (codec_choice == nullptr && !copy) codec_choice = format_choice;
+  if (codec_choice != nullptr && codec_choice->encoder == nullptr)
+    throw EngineError(format_text("A '%.*s' file takes only a copied stream (give -acodec copy or one of: %s)",
+                                  static_cast<int>(format_choice->name.size()), format_choice->name.data(),
+                                  kFormatNames));
 
   settings.muxer = av_guess_format(format_choice->muxer, nullptr, nullptr);
   if (settings.muxer == nullptr)
     throw EngineError(format_text("The output format '%s' is not available in this build", format_choice->muxer));
+  if (copy) {
+    read_modern_options(line, settings);
+    resolve_copy(*format_choice, input_audio, settings);
+    return settings;
+  }
   const AVCodec& encoder = find_encoder(*codec_choice);
   settings.encoder = &encoder;
   if (!can_hold(*settings.muxer, encoder.id))
@@ -195,12 +243,7 @@ OutputSettings resolve_output_settings(const CommandLine& line, const AVCodecPar
   settings.channel_layout = choose_layout(line, encoder, input_audio);
   settings.bit_rate = line.audio_bitrate ? parse_integer(line.audio_bitrate, "ab", 1, 10000) * 1000LL : 128'000;
   if (line.volume) settings.gain = parse_integer(line.volume, "vol", 0, 65536) / 256.0;
-  if (line.start) settings.start = parse_time(*line.start, "ss");
-  if (line.duration) {
-    settings.duration = parse_time(*line.duration, "t");
-    if (*settings.duration == 0)
-      throw EngineError("Invalid time '" + *line.duration + "' for option '-t' (must be above zero)");
-  }
+  read_modern_options(line, settings);
   return settings;
 }
 

@@ -2,6 +2,8 @@
 
 #include "console.h"
 
+#include <algorithm>
+
 namespace enginebin {
 
 std::string progress_line(const Progress& progress) {
@@ -18,7 +20,14 @@ void ProgressPrinter::update(const Progress& progress) {
   const auto now = Clock::now();
   if (now - last_print_ < interval_) return;
   last_print_ = now;
-  write_console(progress_line(progress));
+  printed_seconds_ = std::max(printed_seconds_, progress.seconds);
+  write_console(progress_line(Progress{progress.bytes, printed_seconds_}));
+  line_open_ = true;
+}
+
+void ProgressPrinter::note(const std::string& text) {
+  write_console((line_open_ ? "\n" : "") + text + "\n");
+  line_open_ = false;
 }
 
 void ProgressPrinter::finish(const Progress& progress) { write_console(progress_line(progress) + "\n"); }

@@ -22,14 +22,19 @@ class ProgressPrinter {
 
   explicit ProgressPrinter(Clock::duration interval = std::chrono::milliseconds(500));
 
-  // Prints only when the interval has passed since the last report.
+  // Prints only when the interval has passed since the last report. The time printed never goes
+  // back, even when the work starts over.
   void update(const Progress& progress);
+  // A line of its own between the reports (the open report line is ended first).
+  void note(const std::string& text);
   // The closing report, always printed, then the end of the line.
   void finish(const Progress& progress);
 
  private:
   Clock::duration interval_;
   Clock::time_point last_print_;
+  double printed_seconds_ = 0.0;
+  bool line_open_ = false;  // a report was printed and its line not yet ended
 };
 
 }  // namespace enginebin

@@ -21,14 +21,18 @@ Resampler::Resampler(const OutputSettings& settings)
 Resampler::~Resampler() {
   av_channel_layout_uninit(&output_layout_);
   av_channel_layout_uninit(&input_layout_);
+  av_channel_layout_uninit(&decoded_layout_);
 }
 
 bool Resampler::matches(const AVFrame& frame) const {
   return context_ && frame.format == input_format_ && frame.sample_rate == input_rate_ &&
-         av_channel_layout_compare(&frame.ch_layout, &input_layout_) == 0;
+         av_channel_layout_compare(&frame.ch_layout, &decoded_layout_) == 0;
 }
 
 void Resampler::configure(const AVFrame& frame) {
+  av_channel_layout_uninit(&decoded_layout_);
+  check_av(av_channel_layout_copy(&decoded_layout_, &frame.ch_layout), "Could not read the channel layout of",
+           "the decoded audio");
   av_channel_layout_uninit(&input_layout_);
   if (frame.ch_layout.order == AV_CHANNEL_ORDER_NATIVE || frame.ch_layout.order == AV_CHANNEL_ORDER_AMBISONIC)
     check_av(av_channel_layout_copy(&input_layout_, &frame.ch_layout), "Could not read the channel layout of",

@@ -41,9 +41,10 @@ class Resampler {
   ResamplerPtr context_;
   AVSampleFormat input_format_ = AV_SAMPLE_FMT_NONE;
   int input_rate_ = 0;
-  AVChannelLayout input_layout_{};
-  FramePtr buffer_;          // output samples of one conversion
-  int buffer_capacity_ = 0;  // samples
+  AVChannelLayout decoded_layout_{};  // as the decoder gives it, to tell a change of shape
+  AVChannelLayout input_layout_{};    // as the resampler takes it: a layout that names its channels
+  FramePtr buffer_;                   // output samples of one conversion
+  int buffer_capacity_ = 0;           // samples
   std::vector<const uint8_t*> input_planes_;
 };
 

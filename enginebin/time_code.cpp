@@ -66,12 +66,24 @@ std::optional<int64_t> parse_time_code(std::string_view text) {
   return seconds * kMicrosPerSecond + fraction;
 }
 
-std::string format_duration(int64_t microseconds) {
+namespace {
+
+// HH:MM:SS and the first digits of the fraction, each digit truncated.
+std::string format_time(int64_t microseconds, int fraction_digits) {
   if (microseconds < 0) microseconds = 0;
   const int64_t total_seconds = microseconds / kMicrosPerSecond;
-  const int tenths = static_cast<int>(microseconds % kMicrosPerSecond / (kMicrosPerSecond / 10));
-  return format_text("%02d:%02d:%02d.%01d", static_cast<int>(total_seconds / 3600),
-                     static_cast<int>(total_seconds / 60 % 60), static_cast<int>(total_seconds % 60), tenths);
+  int64_t unit = kMicrosPerSecond;
+  for (int i = 0; i < fraction_digits; ++i) unit /= 10;
+  const int fraction = static_cast<int>(microseconds % kMicrosPerSecond / unit);
+  return format_text("%02d:%02d:%02d.%0*d", static_cast<int>(total_seconds / 3600),
+                     static_cast<int>(total_seconds / 60 % 60), static_cast<int>(total_seconds % 60), fraction_digits,
+                     fraction);
 }
+
+}  // namespace
+
+std::string format_duration(int64_t microseconds) { return format_time(microseconds, 1); }
+
+std::string format_position(int64_t microseconds) { return format_time(microseconds, 2); }
 
 }  // namespace enginebin

@@ -17,4 +17,7 @@ std::optional<int64_t> parse_time_code(std::string_view text);
 // reader that drops them gets the whole seconds the input really lasts.
 std::string format_duration(int64_t microseconds);
 
+// "HH:MM:SS.ss", the hundredths truncated.
+std::string format_position(int64_t microseconds);
+
 }  // namespace enginebin

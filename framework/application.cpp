@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDialog>
 
 #include "framework/dialogs.h"
 #include "framework/exception_report.h"
@@ -91,7 +92,16 @@ void TApplication::Terminate() {
   terminated_ = true;
   for (int i = 0; i < ComponentCount(); ++i)
     if (auto* form = dynamic_cast<TForm*>(Components(i)); form && form->Modal()) form->SetModalResult(mrCancel);
+  // Message boxes and file dialogs run loops of their own, which would hold the program up.
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible()) dialog->reject();
   if (runLoop_) runLoop_->quit();
+}
+
+void TApplication::EndSession() {
+  endingSession_ = true;
+  if (mainForm_) Guarded(mainForm_, [this] { mainForm_->Close(); });
+  Terminate();  // also should the main form have refused
 }
 
 void TApplication::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }

@@ -320,6 +320,7 @@ void TForm::ActiveChanged(bool active) {
 void TForm::Dispatch(TMessage& message) {
   switch (message.Msg) {
     case WM_CLOSE: WMClose(message); return;
+    case WM_ENDSESSION: WMEndSession(message); return;
     case WM_QUERYNEWPALETTE: message.Result = PaletteChanged(true) ? 1 : 0; return;
     case WM_PALETTECHANGED:  // WParam: the window that changed it
       if (!HandleAllocated() || reinterpret_cast<HWND>(message.WParam) != Handle()) PaletteChanged(false);
@@ -329,6 +330,10 @@ void TForm::Dispatch(TMessage& message) {
 }
 
 void TForm::WMClose(TMessage&) { Close(); }
+
+void TForm::WMEndSession(TMessage& message) {
+  if (message.WParam && Application && Application->MainForm() == this) Application->EndSession();
+}
 
 void TForm::SetLayoutProperty(const AnsiString& name, const TLayoutValue& value) {
   using B = TFormBorderStyle;

@@ -107,6 +107,8 @@ class TForm : public TWinControl {
   virtual void DoShow();
   virtual void DoHide();
   virtual void WMClose(TMessage& message);
+  // The session ends: the main form ends the application at once (TApplication::EndSession).
+  virtual void WMEndSession(TMessage& message);
 
  private:
   void ApplyWindowFlags();
@@ -169,8 +171,14 @@ class TApplication : public TComponent {
   TForm* MainForm() const { return mainForm_; }
   // Shows the main form and runs the message loop until the main form closes or Terminate.
   void Run();
+  // Ends the message loop; every modal form and open dialog ends as cancelled.
   void Terminate();
   bool Terminated() const { return terminated_; }
+  // The session or the system ends the program (a logout, a shutdown, a termination request):
+  // the main form closes and the application terminates, and from now on no message box or
+  // dialog waits for the user, who may be gone.
+  void EndSession();
+  bool EndingSession() const { return endingSession_; }
   void ProcessMessages();
 
   int MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags);
@@ -191,6 +199,7 @@ class TApplication : public TComponent {
   HWND handle_ = nullptr;
   TForm* mainForm_ = nullptr;
   bool terminated_ = false;
+  bool endingSession_ = false;
   QPointer<QEventLoop> runLoop_;
 };
 

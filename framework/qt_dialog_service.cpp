@@ -3,7 +3,11 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include <cstdio>
+
 #include "framework/dialogs.h"
+#include "framework/forms.h"
+#include "framework/local_paths.h"
 #include "framework/open_dialog.h"
 
 namespace {
@@ -29,9 +33,25 @@ QString QtNameFilter(const TFilterEntry& entry) {
   return Text(entry.Description + " (" + joined + ")");
 }
 
+// Once the session ends nobody may be there to answer: messages go to the standard error stream
+// and every question is answered as if cancelled.
+bool NobodyToAsk() { return Application != nullptr && Application->EndingSession(); }
+
+int CancelledAnswer(UINT flags) {
+  switch (flags & MB_TYPEMASK) {
+    case MB_OK: return IDOK;
+    case MB_YESNO: return IDNO;
+    default: return IDCANCEL;
+  }
+}
+
 class QtDialogService final : public DialogService {
  public:
   int MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags) override {
+    if (NobodyToAsk()) {
+      std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+      return CancelledAnswer(flags);
+    }
     QMessageBox box(IconOf(flags), Text(caption), MessageText(text), QMessageBox::NoButton,
                     QApplication::activeWindow());
     switch (flags & MB_TYPEMASK) {
@@ -49,6 +69,7 @@ class QtDialogService final : public DialogService {
   }
 
   bool OpenFiles(const OpenDialogRequest& request, std::vector<AnsiString>& files) override {
+    if (NobodyToAsk()) return false;
     QFileDialog dialog(QApplication::activeWindow(), Text(request.title.empty() ? "Open" : request.title),
                        Text(request.initialDir));
     dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
@@ -64,16 +85,17 @@ class QtDialogService final : public DialogService {
     if (!request.resizable) dialog.setSizeGripEnabled(false);
     if (dialog.exec() != QDialog::Accepted) return false;
     files.clear();
-    for (const QString& file : dialog.selectedFiles()) files.push_back(file.toLocal8Bit().toStdString());
+    for (const QUrl& file : dialog.selectedUrls()) files.push_back(LocalPath(file));
     return !files.empty();
   }
 
   bool SelectDirectory(const AnsiString& caption, const AnsiString&, AnsiString& directory) override {
-    const QString chosen =
-        QFileDialog::getExistingDirectory(QApplication::activeWindow(), Text(caption), Text(directory));
+    if (NobodyToAsk()) return false;
+    const QUrl chosen = QFileDialog::getExistingDirectoryUrl(QApplication::activeWindow(), Text(caption),
+                                                             QUrl::fromLocalFile(Text(directory)));
     if (chosen.isEmpty()) return false;
-    directory = chosen.toLocal8Bit().toStdString();
-    return true;
+    directory = LocalPath(chosen);
+    return !directory.empty();
   }
 
  private:

@@ -8,6 +8,7 @@
 #include "framework/dialogs.h"
 #include "framework/exception_report.h"
 #include "framework/layout_value.h"
+#include "framework/local_paths.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ QWidget* TsDirectoryEdit::CreateWidget(QWidget* parent) {
                    [this] { Guarded(this, [this] { ChooseFolder(); }); });
   QObject::connect(widget->edit, &QLineEdit::textEdited, SignalContext(), [this](const QString& text) {
     Guarded(this, [this, &text] {
-      caption_ = text.toLocal8Bit().toStdString();
+      caption_ = LocalPath(text);  // a folder named in bytes that are not UTF-8 keeps them
       if (OnChange) OnChange(this);
     });
   });

@@ -6,21 +6,6 @@
 #include "platform/com/automation.h"
 #include "platform/com/global_memory.h"
 
-union LARGE_INTEGER {
-  struct {
-    DWORD LowPart;
-    LONG HighPart;
-  } u;
-  LONGLONG QuadPart;
-};
-union ULARGE_INTEGER {
-  struct {
-    DWORD LowPart;
-    DWORD HighPart;
-  } u;
-  ULONGLONG QuadPart;
-};
-
 struct STATSTG {
   LPOLESTR pwcsName;  // freed by the caller (CoTaskMemFree); memory streams have none
   DWORD type;

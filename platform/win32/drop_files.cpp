@@ -38,12 +38,14 @@ bool AcceptsFiles(HWND window) {
   return window != nullptr && (static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)) & WS_EX_ACCEPTFILES) != 0;
 }
 
-// Only files of this machine can be dropped: addresses of other kinds are left out.
+// Only files of this machine can be dropped: addresses of other kinds are left out. A name is
+// taken from the address's own bytes, since Qt's text for a name that is not UTF-8 names nothing.
 std::vector<std::string> LocalFiles(const QMimeData* data) {
   std::vector<std::string> files;
   if (data == nullptr) return files;
   for (const QUrl& url : data->urls()) {
-    if (url.isLocalFile()) files.push_back(url.toLocalFile().toLocal8Bit().toStdString());
+    if (url.isLocalFile())
+      files.push_back(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
   }
   return files;
 }

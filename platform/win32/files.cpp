@@ -4,11 +4,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <string>
 
 #include "platform/win32/handle_table.h"
 #include "platform/win32/kernel32.h"
+#include "platform/win32/posix_files.h"
 
 using namespace win32::detail;
 
@@ -19,84 +19,6 @@ bool EndsWithExe(const std::string& name) {
   std::string tail = name.substr(name.size() - 4);
   for (char& c : tail) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
   return tail == ".exe";
-}
-
-// ENOENT for a file whose folder is missing is "path not found" on Windows.
-void SetPathError(int err, const char* path) {
-  if (err == ENOENT) {
-    std::string folder(path);
-    const std::size_t slash = folder.find_last_of("/\\");
-    folder = slash == std::string::npos ? "." : folder.substr(0, slash == 0 ? 1 : slash);
-    struct stat st {};
-    if (stat(folder.c_str(), &st) != 0) {
-      SetLastError(ERROR_PATH_NOT_FOUND);
-      return;
-    }
-  }
-  win32::SetLastErrorFromErrno(err);
-}
-
-ssize_t WriteAll(int fd, const char* data, std::size_t size) {
-  std::size_t done = 0;
-  while (done < size) {
-    const ssize_t n = write(fd, data + done, size - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return -1;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return static_cast<ssize_t>(done);
-}
-
-// Copies a file into the folder of target under a private name, then links it to target without
-// replacing anything there. The target appears complete or not at all.
-bool CopyToNewName(const char* source, const char* target) {
-  const int in = open(source, O_RDONLY | O_CLOEXEC);
-  if (in < 0) {
-    win32::SetLastErrorFromErrno(errno);
-    return false;
-  }
-  struct stat st {};
-  fstat(in, &st);
-  std::string temporary = std::string(target) + ".moving-XXXXXX";
-  const int out = mkostemp(temporary.data(), O_CLOEXEC);
-  if (out < 0) {
-    SetPathError(errno, target);
-    close(in);
-    return false;
-  }
-  bool ok = true;
-  int err = 0;
-  char buffer[1 << 16];
-  while (ok) {
-    const ssize_t n = read(in, buffer, sizeof buffer);
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      err = errno;
-    } else if (WriteAll(out, buffer, static_cast<std::size_t>(n)) < 0) {
-      ok = false;
-      err = errno;
-    }
-  }
-  if (ok && (fchmod(out, st.st_mode & 07777) != 0 || fsync(out) != 0)) {
-    ok = false;
-    err = errno;
-  }
-  if (close(out) != 0 && ok) {
-    ok = false;
-    err = errno;
-  }
-  close(in);
-  if (ok && link(temporary.c_str(), target) != 0) {
-    ok = false;
-    err = errno;
-  }
-  unlink(temporary.c_str());
-  if (!ok) win32::SetLastErrorFromErrno(err);
-  return ok;
 }
 
 }  // namespace
@@ -274,49 +196,4 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR pathName) {
     return FALSE;
   }
   return TRUE;
-}
-
-BOOL WINAPI MoveFileA(LPCSTR existingFileName, LPCSTR newFileName) {
-  struct stat st {};
-  if (existingFileName == nullptr || newFileName == nullptr || lstat(existingFileName, &st) != 0) {
-    SetPathError(existingFileName ? errno : ENOENT, existingFileName ? existingFileName : "");
-    return FALSE;
-  }
-  if (renameat2(AT_FDCWD, existingFileName, AT_FDCWD, newFileName, RENAME_NOREPLACE) == 0) return TRUE;
-  int err = errno;
-  if (err == EINVAL && !S_ISDIR(st.st_mode)) {
-    // The file system cannot rename without replacing; a hard link refuses an existing name.
-    if (link(existingFileName, newFileName) == 0) {
-      unlink(existingFileName);
-      return TRUE;
-    }
-    err = errno;
-  }
-  if (err == EXDEV && !S_ISDIR(st.st_mode)) {
-    struct stat existing {};
-    if (lstat(newFileName, &existing) == 0) {
-      SetLastError(ERROR_ALREADY_EXISTS);
-      return FALSE;
-    }
-    if (!CopyToNewName(existingFileName, newFileName)) return FALSE;
-    unlink(existingFileName);
-    return TRUE;
-  }
-  if (err == EEXIST) {
-    SetLastError(ERROR_ALREADY_EXISTS);
-  } else {
-    SetPathError(err, newFileName);
-  }
-  return FALSE;
-}
-
-BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
-  if (!(flags & MOVEFILE_REPLACE_EXISTING)) return MoveFileA(existingFileName, newFileName);
-  if (existingFileName == nullptr || newFileName == nullptr) {
-    SetPathError(ENOENT, "");
-    return FALSE;
-  }
-  if (rename(existingFileName, newFileName) == 0) return TRUE;
-  SetPathError(errno, newFileName);
-  return FALSE;
 }

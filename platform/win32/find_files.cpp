@@ -83,16 +83,29 @@ HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
   std::string pattern = slash == std::string::npos ? path : path.substr(slash + 1);
   if (pattern == "*.*") pattern = "*";  // Windows' "every name", with a dot or not
 
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) {
-    SetLastError(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
-    return INVALID_HANDLE_VALUE;
-  }
   FindState state;
-  while (const dirent* entry = readdir(dir)) {
-    if (Matches(pattern.c_str(), entry->d_name)) state.found.push_back(Describe(folder, entry->d_name));
+  struct stat st {};
+  if (pattern.find_first_of("*?") == std::string::npos) {
+    // One name: the entry itself, without reading the whole folder.
+    if (lstat((folder + pattern).c_str(), &st) != 0) {
+      const int err = errno;
+      SetLastError(err == ENOENT && stat(folder.c_str(), &st) == 0 ? ERROR_FILE_NOT_FOUND
+                   : err == ENOENT || err == ENOTDIR               ? ERROR_PATH_NOT_FOUND
+                                                                   : ERROR_ACCESS_DENIED);
+      return INVALID_HANDLE_VALUE;
+    }
+    state.found.push_back(Describe(folder, pattern.c_str()));
+  } else {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) {
+      SetLastError(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
+      return INVALID_HANDLE_VALUE;
+    }
+    while (const dirent* entry = readdir(dir)) {
+      if (Matches(pattern.c_str(), entry->d_name)) state.found.push_back(Describe(folder, entry->d_name));
+    }
+    closedir(dir);
   }
-  closedir(dir);
   if (state.found.empty()) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;

@@ -57,7 +57,8 @@ BOOL WINAPI GetHandleInformation(HANDLE handle, LPDWORD flags);
 
 // Processes. The command line is split by the Windows rules (CommandLineToArgvW) and the program
 // named by its first token is started directly, never through a shell. A token without a path
-// separator is looked up in PATH.
+// separator is looked up in PATH. A child never outlives the process that started it, however
+// that process ends, as if every child were in a job object that kills on close.
 BOOL WINAPI CreatePipe(LPHANDLE readPipe, LPHANDLE writePipe, LPSECURITY_ATTRIBUTES attributes, DWORD size);
 void WINAPI GetStartupInfoA(LPSTARTUPINFOA info);
 BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
@@ -115,13 +116,46 @@ BOOL WINAPI DeleteFileA(LPCSTR fileName);
 DWORD WINAPI GetFileAttributesA(LPCSTR fileName);
 BOOL WINAPI CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES attributes);
 BOOL WINAPI RemoveDirectoryA(LPCSTR pathName);
-// Never replaces an existing target. A file moves to another file system by copy and delete,
-// as Windows does; the target appears only once it is complete.
+// Never replaces an existing target (nor a dangling symbolic link of its name), on every file
+// system that can hold a file: where one cannot rename without replacing and has no hard links
+// (FAT, exFAT, many FUSE mounts), the name is first reserved by creating it, then taken over. A
+// file moves to another file system by copy and delete, as Windows does; the target appears only
+// once it is complete and on the disk.
 BOOL WINAPI MoveFileA(LPCSTR existingFileName, LPCSTR newFileName);
-// With MOVEFILE_REPLACE_EXISTING a file takes the place of an existing one in one step, so that
-// the name never stands for a part of either; without flags it is MoveFileA.
+// MOVEFILE_REPLACE_EXISTING: a file takes the place of an existing one in one step, so that the
+// name never stands for a part of either. MOVEFILE_COPY_ALLOWED: a move to another file system
+// copies (MoveFileA always may). MOVEFILE_WRITE_THROUGH: accepted; a copy is always on the disk
+// before it takes its name.
 constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+constexpr DWORD MOVEFILE_COPY_ALLOWED = 0x2;
+constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
 BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags);
+// A copy between file systems calls the routine once before the first byte
+// (CALLBACK_STREAM_SWITCH) and after every chunk (CALLBACK_CHUNK_FINISHED), on the caller's thread,
+// without file handles. PROGRESS_CANCEL or PROGRESS_STOP ends the move: what was copied is removed,
+// the source stays, and the result is FALSE with ERROR_REQUEST_ABORTED. A rename calls it never.
+constexpr DWORD PROGRESS_CONTINUE = 0;
+constexpr DWORD PROGRESS_CANCEL = 1;
+constexpr DWORD PROGRESS_STOP = 2;
+constexpr DWORD PROGRESS_QUIET = 3;
+constexpr DWORD CALLBACK_CHUNK_FINISHED = 0x0;
+constexpr DWORD CALLBACK_STREAM_SWITCH = 0x1;
+using LPPROGRESS_ROUTINE = DWORD(CALLBACK*)(LARGE_INTEGER totalFileSize, LARGE_INTEGER totalBytesTransferred,
+                                            LARGE_INTEGER streamSize, LARGE_INTEGER streamBytesTransferred,
+                                            DWORD streamNumber, DWORD callbackReason, HANDLE sourceFile,
+                                            HANDLE destinationFile, LPVOID data);
+BOOL WINAPI MoveFileWithProgressA(LPCSTR existingFileName, LPCSTR newFileName, LPPROGRESS_ROUTINE progressRoutine,
+                                  LPVOID data, DWORD flags);
+
+// Volumes. GetVolumePathNameA: the folder where the file system that holds the path (or its
+// nearest existing folder) is mounted, with a trailing delimiter. GetVolumeInformationA of that
+// folder gives the longest file name in bytes, at most 255: the longest that every file system
+// here takes (FAT through the kernel reports the worst case of its character sets, far more).
+// Label, serial number, flags and file system name read empty or 0.
+BOOL WINAPI GetVolumePathNameA(LPCSTR fileName, LPSTR volumePathName, DWORD bufferLength);
+BOOL WINAPI GetVolumeInformationA(LPCSTR rootPathName, LPSTR volumeNameBuffer, DWORD volumeNameSize,
+                                  LPDWORD volumeSerialNumber, LPDWORD maximumComponentLength, LPDWORD fileSystemFlags,
+                                  LPSTR fileSystemNameBuffer, DWORD fileSystemNameSize);
 
 // The absolute form of a path given from the current folder; the disk is not consulted. Like the
 // directory functions: the length without the NUL, or the size needed including it. filePart, when
@@ -130,7 +164,8 @@ DWORD WINAPI GetFullPathNameA(LPCSTR fileName, DWORD size, LPSTR buffer, LPSTR* 
 
 // Folder listings. The last component of the pattern may hold '*' (any characters) and '?' (one
 // character); names are compared by letter case, as this platform's file names are. "." and
-// ".." are listed too, as on Windows. No match: INVALID_HANDLE_VALUE with ERROR_FILE_NOT_FOUND;
+// ".." are listed too, as on Windows. A name without '*' or '?' finds that one entry, a dangling
+// symbolic link too. No match: INVALID_HANDLE_VALUE with ERROR_FILE_NOT_FOUND;
 // FindNextFileA past the last name: FALSE with ERROR_NO_MORE_FILES.
 struct WIN32_FIND_DATAA {
   DWORD dwFileAttributes;

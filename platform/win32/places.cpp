@@ -7,9 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "platform/win32/command_line.h"
@@ -98,6 +100,56 @@ std::string AliasFolder() {
   return "";
 }
 
+namespace {
+
+// Removes a folder of aliases with the links in it.
+void RemoveAliasFolder(const std::string& path) {
+  if (DIR* aliases = opendir(path.c_str())) {
+    while (const dirent* entry = readdir(aliases)) {
+      if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+        unlink((path + "/" + entry->d_name).c_str());
+    }
+    closedir(aliases);
+  }
+  rmdir(path.c_str());
+}
+
+// The alias folders this process made; they go with their aliases when it ends normally. One
+// that is killed leaves them to a later start's sweep.
+class OwnAliasFolders {
+ public:
+  static OwnAliasFolders& Instance() {
+    static OwnAliasFolders folders;
+    // Registered once the folders are complete, so that it runs before they are destroyed.
+    [[maybe_unused]] static const int registered = std::atexit([] { Instance().RemoveAll(); });
+    return folders;
+  }
+  void Add(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    const Made made{path, getpid()};
+    if (std::find(made_.begin(), made_.end(), made) == made_.end()) made_.push_back(made);
+  }
+
+ private:
+  OwnAliasFolders() = default;
+  void RemoveAll() {
+    std::lock_guard lock(mutex_);
+    // A forked copy that ends does not take its parent's aliases with it.
+    for (const Made& made : made_)
+      if (made.by == getpid()) RemoveAliasFolder(made.path);
+    made_.clear();
+  }
+  struct Made {
+    std::string path;
+    pid_t by;
+    bool operator==(const Made&) const = default;
+  };
+  std::mutex mutex_;
+  std::vector<Made> made_;
+};
+
+}  // namespace
+
 std::string ProcessAliasFolder() {
   const std::string folder = AliasFolder();
   if (folder.empty()) return "";
@@ -105,7 +157,9 @@ std::string ProcessAliasFolder() {
   struct stat existing {};
   // The first alias of this process clears away those of copies that have ended.
   if (lstat(own.c_str(), &existing) != 0) RemoveAbandonedAliases();
-  return IsPrivateFolder(own) ? own : "";
+  if (!IsPrivateFolder(own)) return "";
+  OwnAliasFolders::Instance().Add(own);
+  return own;
 }
 
 void RemoveAbandonedAliases() {
@@ -121,16 +175,7 @@ void RemoveAbandonedAliases() {
     if (pid > 0 && kill(pid, 0) != 0 && errno == ESRCH) abandoned.push_back(folder + "/" + name);
   }
   closedir(dir);
-  for (const std::string& path : abandoned) {
-    if (DIR* aliases = opendir(path.c_str())) {
-      while (const dirent* entry = readdir(aliases)) {
-        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-          unlink((path + "/" + entry->d_name).c_str());
-      }
-      closedir(aliases);
-    }
-    rmdir(path.c_str());
-  }
+  for (const std::string& path : abandoned) RemoveAliasFolder(path);
 }
 
 }  // namespace win32

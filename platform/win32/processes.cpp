@@ -1,7 +1,6 @@
 // Processes and anonymous pipes.
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -15,12 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/child_start.h"
 #include "platform/win32/command_line.h"
 #include "platform/win32/handle_table.h"
 #include "platform/win32/kernel32.h"
 #include "platform/win32/shell32.h"
-
-extern char** environ;
 
 using namespace win32::detail;
 
@@ -31,22 +29,6 @@ void IgnoreBrokenPipeSignal() {
   static std::once_flag once;
   std::call_once(once, [] { std::signal(SIGPIPE, SIG_IGN); });
 }
-
-struct SpawnActions {
-  posix_spawn_file_actions_t actions;
-  SpawnActions() { posix_spawn_file_actions_init(&actions); }
-  ~SpawnActions() { posix_spawn_file_actions_destroy(&actions); }
-  SpawnActions(const SpawnActions&) = delete;
-  SpawnActions& operator=(const SpawnActions&) = delete;
-};
-
-struct SpawnAttributes {
-  posix_spawnattr_t attributes;
-  SpawnAttributes() { posix_spawnattr_init(&attributes); }
-  ~SpawnAttributes() { posix_spawnattr_destroy(&attributes); }
-  SpawnAttributes(const SpawnAttributes&) = delete;
-  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-};
 
 bool IsExistingFile(const std::string& path) {
   struct stat st {};
@@ -120,51 +102,24 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY
     return FALSE;
   }
 
-  SpawnActions actions;
+  ChildStart child;
+  child.program = program;
+  child.args = std::move(args);
   if (startupInfo->dwFlags & STARTF_USESTDHANDLES) {
     const HANDLE standard[3] = {startupInfo->hStdInput, startupInfo->hStdOutput, startupInfo->hStdError};
     for (int slot = 0; slot < 3; ++slot) {
       std::optional<HandleObject> object = LookupHandle(standard[slot]);
-      if (object && object->fd >= 0) {
-        posix_spawn_file_actions_adddup2(&actions.actions, object->fd, slot);
-      } else {
-        posix_spawn_file_actions_addopen(&actions.actions, slot, "/dev/null", slot == 0 ? O_RDONLY : O_WRONLY, 0);
-      }
+      child.standard[slot] = object && object->fd >= 0 ? object->fd : kNullDevice;
     }
   }
-  // Descriptors this process inherited without close-on-exec are not the child's either.
-  posix_spawn_file_actions_addclosefrom_np(&actions.actions, 3);
-  if (currentDirectory != nullptr) posix_spawn_file_actions_addchdir_np(&actions.actions, currentDirectory);
-
-  SpawnAttributes attributes;
-  sigset_t none, all;
-  sigemptyset(&none);
-  sigfillset(&all);
-  posix_spawnattr_setsigmask(&attributes.attributes, &none);
-  posix_spawnattr_setsigdefault(&attributes.attributes, &all);
-  posix_spawnattr_setflags(&attributes.attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-
-  std::vector<std::string> environmentEntries;
-  std::vector<char*> envp;
-  char** childEnvironment = environ;
+  child.currentDirectory = currentDirectory;
   if (environment != nullptr) {
-    environmentEntries = ParseEnvironmentBlock(static_cast<const char*>(environment));
-    for (std::string& e : environmentEntries) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    childEnvironment = envp.data();
+    child.environment = ParseEnvironmentBlock(static_cast<const char*>(environment));
+    child.ownEnvironment = false;
   }
-
-  pid_t pid = -1;
-  const int error =
-      program.find('/') == std::string::npos
-          ? posix_spawnp(&pid, program.c_str(), &actions.actions, &attributes.attributes, argv.data(), childEnvironment)
-          : posix_spawn(&pid, program.c_str(), &actions.actions, &attributes.attributes, argv.data(), childEnvironment);
-  if (error != 0) {
-    win32::SetLastErrorFromErrno(error);
+  const pid_t pid = StartChild(child);
+  if (pid < 0) {
+    win32::SetLastErrorFromErrno(errno);
     return FALSE;
   }
 

@@ -54,7 +54,11 @@ std::string ValueOf(const Line& line) {
   return v;
 }
 
+// Editors that save "UTF-8 with signature" put it before the first section header.
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
 struct IniFile {
+  bool byteOrderMark = false;  // kept for the file's next write
   std::vector<Line> lines;
   std::string newline = "\r\n";  // a new file gets the system's line ending
   bool existed = false;
@@ -84,6 +88,10 @@ bool Load(const char* fileName, IniFile& ini) {
   ini.existed = true;
   bool newlineSeen = false;
   std::size_t start = 0;
+  if (content.rfind(kByteOrderMark, 0) == 0) {
+    ini.byteOrderMark = true;
+    start = std::strlen(kByteOrderMark);
+  }
   while (start < content.size()) {
     std::size_t end = content.find('\n', start);
     Line line;
@@ -125,7 +133,7 @@ std::optional<std::size_t> FindKey(const IniFile& ini, std::pair<std::size_t, st
 }
 
 std::string Serialise(const IniFile& ini) {
-  std::string out;
+  std::string out = ini.byteOrderMark ? kByteOrderMark : "";
   for (const Line& line : ini.lines) out += line.text + line.ending;
   return out;
 }

@@ -25,6 +25,7 @@ inline void ResetBatchState() {
   CurrentDuration = 0;
   CurrentRun = {};
   BatchFailures.clear();
+  BatchEarlyEnds.clear();
   FileItems.clear();
 }
 

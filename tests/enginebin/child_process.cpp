@@ -103,6 +103,13 @@ ProcessResult ChildProcess::wait() {
   return result;
 }
 
+std::string last_line(const std::string& output) {
+  const auto end = output.find_last_not_of('\n');
+  if (end == std::string::npos) return "";
+  const auto begin = output.find_last_of('\n', end);
+  return output.substr(begin == std::string::npos ? 0 : begin + 1, end + 1 - (begin + 1));
+}
+
 ProcessResult run_process(const std::vector<std::string>& arguments) {
   ChildProcess child(arguments);
   return child.wait();

@@ -49,6 +49,9 @@ class ChildProcess {
 // test expecting failure would take for the refusal; the report in the output gives it away.
 bool has_sanitizer_report(const std::string& output);
 
+// The output's last line, without its line end.
+std::string last_line(const std::string& output);
+
 ProcessResult run_process(const std::vector<std::string>& arguments);
 
 // The engine under test, with these arguments.

@@ -2,6 +2,7 @@
 // the volume, and the handling of an existing output.
 
 #include "child_process.h"
+#include "classic_command.h"
 #include "media_inspection.h"
 #include "test_media.h"
 
@@ -14,24 +15,6 @@ namespace enginebin_test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The conversion command line as the program builds it (its two blanks after 256 are lost in
-// the split into arguments).
-std::vector<std::string> conversion_command(const std::string& source, const std::string& ext, int channels, int rate,
-                                            int kbps, const std::string& begin, const std::string& length,
-                                            const std::string& output) {
-  return {"-y",      "-i",
-          source,    "-bitexact",
-          "-acodec", ext,
-          "-ac",     std::to_string(channels),
-          "-ar",     std::to_string(rate),
-          "-vol",    "256",
-          "-ab",     std::to_string(kbps),
-          "-f",      ext,
-          "-ss",     begin,
-          "-t",      length,
-          output};
-}
 
 class ContainerTest : public testing::TestWithParam<std::string> {};
 
@@ -120,6 +103,21 @@ TEST_P(SampleAccuracyTest, CutsAtTheExactSampleAndWritesExactlyTheLength) {
 INSTANTIATE_TEST_SUITE_P(PcmSources, SampleAccuracyTest, testing::Values("pcm.avi", "pcm.mov"),
                          [](const auto& info) { return info.param.substr(info.param.find('.') + 1); });
 
+TEST(Conversion, ResamplingIgnoresWhetherTheChannelsAreNamed) {
+  // Unnamed channels once set the resampler up anew for every frame: slow, and each frame's start
+  // resampled as if nothing came before it.
+  std::vector<std::vector<int16_t>> outputs;
+  for (const char* name : {"named.mov", "unnamed.wav"}) {
+    const std::string output = fresh_folder("unnamed") + "/out.wav";
+    const ProcessResult result =
+        run_engine(conversion_command(test_clip(name), "wav", 2, 44100, 128, "00:00:00", "00:00:04", output));
+    ASSERT_EQ(result.exit_code, 0) << result.output;
+    outputs.push_back(decode_s16(output));
+  }
+  ASSERT_EQ(outputs[0].size(), 4u * 44100 * 2);
+  EXPECT_TRUE(outputs[1] == outputs[0]);
+}
+
 TEST(Conversion, VolumeScalesTheSamples) {
   const std::string source = test_clip("pcm.avi");
   const std::vector<int16_t> original = decode_s16(source);
@@ -127,7 +125,7 @@ TEST(Conversion, VolumeScalesTheSamples) {
     SCOPED_TRACE(volume);
     const std::string output = fresh_folder("volume") + "/out.wav";
     std::vector<std::string> command = conversion_command(source, "wav", 2, 44100, 128, "0", "1", output);
-    command[std::find(command.begin(), command.end(), "-vol") - command.begin() + 1] = std::to_string(volume);
+    set_option(command, "-vol", std::to_string(volume));
     const ProcessResult result = run_engine(command);
     ASSERT_EQ(result.exit_code, 0) << result.output;
     const std::vector<int16_t> scaled = decode_s16(output);

@@ -2,6 +2,7 @@
 // reason, a non-zero exit code, no crash, and the output path as it was before the run.
 
 #include "child_process.h"
+#include "classic_command.h"
 #include "media_inspection.h"
 #include "test_media.h"
 
@@ -29,11 +30,11 @@ std::vector<std::string> mp3_command(const std::string& source, const std::strin
           "256", "-ab", "128",  "-f",        "mp3",     "-ss", "00:00:00", "-t", "00:00:04", output};
 }
 
-// Long enough to be stopped while it runs.
+// Long enough to be stopped while it runs: one worker (several would finish too soon).
 std::vector<std::string> two_minute_conversion(const std::string& output) {
   std::vector<std::string> command = mp3_command(test_clip("long.wav"), output);
-  command[std::find(command.begin(), command.end(), "-t") - command.begin() + 1] = "00:02:00";
-  return command;
+  set_option(command, "-t", "00:02:00");
+  return with_workers(command, 1);
 }
 
 // Names in the folder of the output path, sorted.
@@ -63,13 +64,6 @@ void expect_clean_failure(const ProcessResult& result, const std::string& named,
     EXPECT_EQ(name.find(".part"), std::string::npos) << "a failed run left " << name;
 }
 
-std::string last_line(const std::string& output) {
-  const auto end = output.find_last_not_of('\n');
-  if (end == std::string::npos) return "";
-  const auto begin = output.find_last_of('\n', end);
-  return output.substr(begin == std::string::npos ? 0 : begin + 1, end + 1 - (begin + 1));
-}
-
 std::string copy_of(const std::string& clip, const std::string& folder) {
   const std::string copy = folder + "/" + fs::path(clip).filename().string();
   fs::copy_file(clip, copy);
@@ -77,14 +71,11 @@ std::string copy_of(const std::string& clip, const std::string& folder) {
 }
 
 TEST(BadInput, EveryKindFailsCleanly) {
+  // (A file cut short gives the audio it holds: see EarlyEnd.)
   const std::string folder = fresh_folder("bad-input");
-
-  std::string truncated = copy_of(test_clip("clip.mkv"), folder);
-  fs::resize_file(truncated, fs::file_size(truncated) / 3);
   std::string missing = folder + "/missing.avi";
 
-  for (const std::string& source :
-       {test_clip("junk.avi"), test_clip("empty.avi"), test_clip("noaudio.avi"), truncated, missing}) {
+  for (const std::string& source : {test_clip("junk.avi"), test_clip("empty.avi"), test_clip("noaudio.avi"), missing}) {
     SCOPED_TRACE(source);
     const std::string output = folder + "/wyl.mp3";
     // Even with -y, a run that produces nothing must not destroy the file that was there.

@@ -82,6 +82,36 @@ std::vector<int16_t> decode_s16(const std::string& path) {
   return samples;
 }
 
+std::vector<float> decode_samples(const std::string& path) {
+  Decoding decoding;
+  std::vector<float> samples;
+  if (!decoding.open(path)) return samples;
+  decoding.decode_all([&](const AVFrame& frame) {
+    const auto format = static_cast<AVSampleFormat>(frame.format);
+    const int channels = frame.ch_layout.nb_channels;
+    const bool planar = av_sample_fmt_is_planar(format) != 0;
+    for (int i = 0; i < frame.nb_samples; ++i)
+      for (int c = 0; c < channels; ++c) {
+        const int plane = planar ? c : 0;
+        const int index = planar ? i : i * channels + c;
+        switch (av_get_packed_sample_fmt(format)) {
+          case AV_SAMPLE_FMT_FLT:
+            samples.push_back(reinterpret_cast<const float*>(frame.extended_data[plane])[index]);
+            break;
+          case AV_SAMPLE_FMT_S16:
+            samples.push_back(reinterpret_cast<const int16_t*>(frame.extended_data[plane])[index] / 32768.0f);
+            break;
+          case AV_SAMPLE_FMT_S32:
+            samples.push_back(
+                static_cast<float>(reinterpret_cast<const int32_t*>(frame.extended_data[plane])[index] / 2147483648.0));
+            break;
+          default: samples.push_back(0.0f);
+        }
+      }
+  });
+  return samples;
+}
+
 std::optional<int64_t> reported_duration(const std::string& path) {
   AVFormatContext* input = nullptr;
   if (avformat_open_input(&input, ("file:" + path).c_str(), nullptr, nullptr) < 0) return std::nullopt;

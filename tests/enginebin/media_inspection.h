@@ -24,6 +24,10 @@ std::optional<AudioFacts> inspect_audio(const std::string& path);
 // or holds other audio.
 std::vector<int16_t> decode_s16(const std::string& path);
 
+// The decoded samples of any file, interleaved, as floats in [-1, 1]; empty when the file cannot
+// be read.
+std::vector<float> decode_samples(const std::string& path);
+
 // Duration in microseconds as libavformat reports it for the file.
 std::optional<int64_t> reported_duration(const std::string& path);
 

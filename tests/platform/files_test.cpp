@@ -71,7 +71,7 @@ TEST(MoveFile, MovesAFileToAnotherFileSystemByCopy) {
   // No half-copied file is left next to the target.
   int leftovers = 0;
   for (const auto& entry : fs::directory_iterator("/dev/shm")) {
-    if (entry.path().string().rfind(target + ".moving", 0) == 0) ++leftovers;
+    if (entry.path().filename().string().rfind(".moving-" + std::to_string(getpid()), 0) == 0) ++leftovers;
   }
   EXPECT_EQ(leftovers, 0);
   unlink(target.c_str());
@@ -142,6 +142,14 @@ TEST(FindFiles, ListsTheNamesThatMatchStarAndQuestionMarkAndNothingElseIsSpecial
   EXPECT_EQ(FindFirstFileA((folder.str() + "/nothing*").c_str(), &data), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(FindFirstFileA((folder.str() + "/missing/*").c_str(), &data), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  // One name alone, a link to nothing too.
+  fs::create_symlink(folder.str() + "/nowhere", folder.path() / "dangling");
+  EXPECT_EQ(find("dangling").size(), 1u);
+  EXPECT_EQ(GetFileAttributesA((folder.str() + "/dangling").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(FindFirstFileA((folder.str() + "/none.mp3").c_str(), &data), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(FindFirstFileA((folder.str() + "/missing/none.mp3").c_str(), &data), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 #include "platform/win32/kernel32.h"
@@ -56,3 +57,12 @@ struct PipedChild {
 };
 
 inline std::string StubCommand(const std::string& script) { return std::string(SONVARRA_STUB_PROGRAM) + " " + script; }
+
+// Running, and not merely a zombie that nobody has collected yet.
+inline bool IsAlive(DWORD pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text;
+  std::getline(stat, text);
+  const std::size_t close = text.rfind(')');
+  return close != std::string::npos && close + 2 < text.size() && text[close + 2] != 'Z' && text[close + 2] != 'X';
+}

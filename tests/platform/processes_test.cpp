@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -147,4 +149,49 @@ TEST(Processes, TerminationSignalsReachTheControlHandlersLastAddedFirst) {
   EXPECT_TRUE(SetConsoleCtrlHandler(Declines, FALSE));
   EXPECT_TRUE(SetConsoleCtrlHandler(Handles, FALSE));
   EXPECT_FALSE(SetConsoleCtrlHandler(Handles, FALSE));
+}
+
+namespace {
+
+bool AllEnd(const std::vector<DWORD>& pids, int milliseconds) {
+  for (int waited = 0; waited <= milliseconds; waited += 10) {
+    if (std::none_of(pids.begin(), pids.end(), IsAlive)) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
+// The ids printed as "child <id>" by the process owner, once there are that many.
+std::vector<DWORD> ChildrenOf(PipedChild& owner, std::size_t count) {
+  std::string output;
+  std::vector<DWORD> pids;
+  for (int i = 0; i < 1000 && pids.size() < count; ++i) {
+    output += owner.ReadAvailable();
+    pids.clear();
+    std::istringstream lines(output);
+    for (std::string word; lines >> word;) {
+      DWORD pid = 0;
+      if (word == "child" && lines >> pid) pids.push_back(pid);
+    }
+    Sleep(5);
+  }
+  return pids;
+}
+
+std::string OwnerCommand(const std::string& script) { return std::string(SONVARRA_PROCESS_OWNER) + " " + script; }
+
+}  // namespace
+
+TEST(Processes, ChildrenEndWithTheProcessThatStartedThemEvenWhenItIsKilled) {
+  const std::string forever = "\"" + StubCommand("forever") + "\"";
+  PipedChild owner(OwnerCommand("start " + forever + " thread " + forever + " wait"));
+  ASSERT_TRUE(owner.started);
+  const std::vector<DWORD> children = ChildrenOf(owner, 2);
+  ASSERT_EQ(children.size(), 2u);
+  Sleep(100);
+  // The thread that started the second one has ended; only the process's end may end them.
+  EXPECT_TRUE(IsAlive(children[0]));
+  EXPECT_TRUE(IsAlive(children[1]));
+  ASSERT_TRUE(TerminateProcess(owner.info.hProcess, 9));  // as SIGKILL ends it: no clean-up of its own
+  EXPECT_TRUE(AllEnd(children, 2000)) << "a child outlived the process that started it";
 }

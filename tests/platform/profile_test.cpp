@@ -108,3 +108,17 @@ TEST(IniFile, RoundTripsValuesThatReadingWouldOtherwiseChange) {
     EXPECT_EQ(e.Message(), "Unable to write to " + folder.str() + "/missing/settings.ini");
   }
 }
+
+TEST(Profile, AFileSavedWithAByteOrderMarkIsReadAndWrittenAsTheSameFile) {
+  TempFolder folder;
+  const std::string file = folder.str() + "/settings.ini";
+  WriteFile(file, "\xEF\xBB\xBF[SETTINGS]\r\nPARAM_1=5\r\nPARAM_4=/home/me/Music/\r\n");
+  EXPECT_EQ(Get(file, "SETTINGS", "PARAM_1"), "5");
+  EXPECT_EQ(GetPrivateProfileIntA("SETTINGS", "PARAM_1", 8, file.c_str()), 5u);
+  char sections[64] = {};
+  ASSERT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", sections, sizeof sections, file.c_str()), 9u);
+  EXPECT_STREQ(sections, "SETTINGS");
+  ASSERT_TRUE(WritePrivateProfileStringA("SETTINGS", "PARAM_2", "4", file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringA("SETTINGS", "PARAM_1", "6", file.c_str()));
+  EXPECT_EQ(ReadFile(file), "\xEF\xBB\xBF[SETTINGS]\r\nPARAM_1=6\r\nPARAM_4=/home/me/Music/\r\nPARAM_2=4\r\n");
+}

@@ -9,6 +9,7 @@
 #include "platform/win32/command_line.h"
 #include "platform/win32/kernel32.h"
 #include "platform/win32/places.h"
+#include "process_helpers.h"
 #include "tests/support/temp_places.h"
 
 namespace fs = std::filesystem;
@@ -94,4 +95,20 @@ TEST(ShortPath, TheFirstAliasOfAProcessClearsAwayTheAliasesOfProcessesThatHaveEn
   ASSERT_FALSE(ShortForm(file).empty());
   EXPECT_FALSE(fs::exists(aliases + "/" + std::to_string(child))) << "an ended process's";
   EXPECT_TRUE(fs::is_symlink(aliases + "/" + std::to_string(getppid()) + "/0123-home")) << "a running one's";
+}
+
+TEST(ShortPath, TheAliasesOfAProcessGoWhenItEnds) {
+  TempPlaces places;
+  const std::string file = places.HomeDir() + "/clip one.avi";
+  test_support::WriteFile(file, "x");
+  PipedChild owner(std::string(SONVARRA_PROCESS_OWNER) + " alias \"" + file + "\"");
+  ASSERT_TRUE(owner.started);
+  ASSERT_EQ(owner.WaitForExit(), WAIT_OBJECT_0);
+  const std::string printed = owner.ReadAvailable();
+  ASSERT_EQ(printed.rfind("alias ", 0), 0u) << printed;
+  const fs::path alias = printed.substr(6, printed.find('\n') - 6);
+  EXPECT_NE(alias.string(), file);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(alias))) << alias;
+  EXPECT_FALSE(fs::exists(alias.parent_path())) << "its folder stayed";
+  EXPECT_TRUE(fs::exists(file));
 }

@@ -7,6 +7,7 @@
 #include <QUrl>
 #include <filesystem>
 
+#include "app/batch_state.h"
 #include "app/file_items.h"
 #include "test_media.h"
 #include "tests/source_list/add_failure.h"
@@ -142,3 +143,21 @@ TEST_F(DesktopFilesTest, ADroppedFolderAddsItsOwnVideosInNameOrderAndAddThenOpen
 }
 
 }  // namespace
+
+TEST_F(DesktopFilesTest, ANameThatIsNotUtf8KeepsItsBytesFromTheDropToTheEngineAndTheOutput) {
+  const AnsiString latin = Place("clip.avi", "\xE9t\xE9/caf\xE9.avi");  // Latin-1, as an old disk has it
+  const QByteArray address = "file://" + QByteArray::fromStdString(latin).toPercentEncoding("/");
+  ASSERT_TRUE(Drop({QUrl::fromEncoded(address)}));
+  Settle();
+  EXPECT_TRUE(Messages().empty()) << Messages().front();
+  ASSERT_EQ(Listed(), std::vector<AnsiString>{latin});
+  EXPECT_EQ(Form1->sListView1->Items().Item(0)->Caption(), "caf\xE9.avi");
+
+  const AnsiString output = places.HomeDir() + "/out/";
+  Form1->sDirectoryEdit1->SetText(output);
+  static_cast<QAbstractButton*>(Form1->sSpeedButton4->Widget())->click();
+  ASSERT_TRUE(test_support::ProcessEventsUntil([] { return !Converting; }, 60000));
+  ASSERT_FALSE(Messages().empty());
+  EXPECT_EQ(Messages().back(), "Done.");
+  EXPECT_TRUE(fs::is_regular_file(output + "caf\xE9.mp3"));
+}

@@ -2,6 +2,8 @@
 // without a person and without blocking. Installed for the lifetime of a ScopedDialogs.
 #pragma once
 
+#include <QEventLoop>
+#include <QTimer>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -20,6 +22,7 @@ class ScriptedDialogs final : public DialogService {
   };
   std::vector<Message> messages;
   std::deque<int> messageAnswers;  // IDOK when empty
+  int messageMs = 0;  // how long each message box runs the message loop before it answers, as a person would
   std::vector<OpenDialogRequest> openRequests;
   std::deque<std::optional<std::vector<AnsiString>>> openAnswers;  // cancelled when empty
   std::vector<AnsiString> directoryStarts;
@@ -28,6 +31,11 @@ class ScriptedDialogs final : public DialogService {
 
   int MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags) override {
     messages.push_back({text, caption, flags});
+    if (messageMs > 0) {
+      QEventLoop loop;
+      QTimer::singleShot(messageMs, &loop, &QEventLoop::quit);
+      loop.exec();
+    }
     if (messageAnswers.empty()) return IDOK;
     const int answer = messageAnswers.front();
     messageAnswers.pop_front();

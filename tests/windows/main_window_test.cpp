@@ -1,7 +1,10 @@
 // The main window as its layout builds it: every control where it stands, with its caption and
 // settings; the file filter; the fixed, centred window.
+#include <QAbstractButton>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QScreen>
+#include <filesystem>
 #include <set>
 
 #include "framework/layout_value.h"
@@ -311,3 +314,25 @@ TEST_F(ProgramTest, TheMainWindowHasAFixedSizeAndOpensCentredOnTheDesktop) {
 }
 
 }  // namespace
+
+TEST_F(ProgramTest, AnOutputFolderWhoseNameIsNotUtf8StaysThatFolderWhenEditedAndAtStart) {
+  Start();
+  Form1->Show();
+  const std::string folder = places.HomeDir() + "/\xE9t\xE9";  // Latin-1, as an old disk has it
+  std::filesystem::create_directories(folder);
+  Form1->sDirectoryEdit1->SetText(folder);
+  // The field shows Qt's text for the name; the user types a delimiter after it.
+  auto* edit = Form1->sDirectoryEdit1->Widget()->findChild<QLineEdit*>();
+  ASSERT_NE(edit, nullptr);
+  edit->setText(edit->text() + "/");
+  emit edit->textEdited(edit->text());
+  EXPECT_EQ(Form1->sDirectoryEdit1->Text(), folder + "/");
+
+  static_cast<QAbstractButton*>(Form1->sSpeedButton4->Widget())->click();  // an empty list ends at once
+  ASSERT_FALSE(dialogs->messages.empty());
+  EXPECT_EQ(dialogs->messages.back().text, "Done.");
+  std::vector<std::string> inHome;
+  for (const auto& entry : std::filesystem::directory_iterator(places.HomeDir()))
+    inHome.push_back(entry.path().string());
+  EXPECT_EQ(inHome, std::vector<std::string>{folder}) << "Start made a folder of its own";
+}

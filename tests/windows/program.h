@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/engine_deployment.h"
+#include "app/file_items.h"
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
 #include "app/system_components.h"
@@ -40,6 +41,17 @@ class ProgramTest : public testing::Test {
     application->CreateForm(Form3);
   }
   void Stop() { application.reset(); }
+  // A small file of that name in the home folder, listed as Add lists a clip of three seconds;
+  // for batches whose engine never reads it.
+  void ListSmallFile(const std::string& name) {
+    const std::string source = places.HomeDir() + "/" + name;
+    WriteFile(source, "x");
+    FileItems.push_back({source, 0, 4});
+    TListItem* row = Form1->sListView1->Items().Add();
+    row->SetCaption(name);
+    row->AddSubItem("00:00:00 - 00:00:04");
+    row->AddSubItem("00:00:04");
+  }
   void TearDown() override { Stop(); }
 
   TempPlaces places;

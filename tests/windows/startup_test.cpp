@@ -1,14 +1,19 @@
 // Start-up and shutdown: the windows in order, the engine's work folder, the output folder kept in
 // "settings.ini", and the buttons of the shell.
 #include <QAbstractButton>
+#include <QEventLoop>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "app/engine_deployment.h"
 #include "app/file_items.h"
 #include "framework/classes.h"
+#include "framework/dialogs.h"
+#include "platform/win32/places.h"
 #include "platform/win32/profile.h"
+#include "tests/platform/process_helpers.h"
 #include "tests/windows/program.h"
 
 namespace {
@@ -49,7 +54,7 @@ TEST_F(ProgramTest, ExitSavesTheOutputFolderAndTheNextStartRestoresIt) {
   EXPECT_NE(Converter, nullptr);
 }
 
-TEST_F(ProgramTest, FormCreateDeploysTheEngineOnlyWhenTheWorkFolderIsMissing) {
+TEST_F(ProgramTest, FormCreateDeploysTheEngineWhenItIsMissingOrAnotherOne) {
   const fs::path engine = fs::path(WorkFolder()) / "nnn.exe";
   ASSERT_FALSE(fs::exists(WorkFolder()));
   Start();
@@ -61,8 +66,7 @@ TEST_F(ProgramTest, FormCreateDeploysTheEngineOnlyWhenTheWorkFolderIsMissing) {
 
   fs::remove(engine);
   Start();
-  EXPECT_FALSE(fs::exists(engine));  // an existing folder is taken as it is
-  EXPECT_TRUE(fs::is_directory(WorkFolder()));
+  EXPECT_EQ(test_support::ReadFile(engine), ResourceOne()) << "an engine gone from the work folder stays gone";
 }
 
 TEST_F(ProgramTest, AFailingDeploymentIsShownAndTheProgramGoesOnWithTheDesignTimeFolder) {
@@ -80,32 +84,82 @@ TEST_F(ProgramTest, AFailingDeploymentIsShownAndTheProgramGoesOnWithTheDesignTim
   EXPECT_EQ(application->MainForm(), Form1);
 }
 
-TEST_F(ProgramTest, AnEngineThatCannotStartEndsTheProgramInOrderSoTheFolderIsSaved) {
+// Message boxes as a person meets them: each runs the message loop until it is answered (here
+// after a while), and each is written down where a death test's parent can read it.
+class ModalBoxes final : public DialogService {
+ public:
+  explicit ModalBoxes(std::string log) : log_(std::move(log)) {}
+  int MessageBox(const AnsiString& text, const AnsiString&, UINT) override {
+    std::ofstream(log_, std::ios::app) << text << "\n";
+    QEventLoop loop;
+    QTimer::singleShot(300, &loop, &QEventLoop::quit);
+    loop.exec();
+    return IDOK;
+  }
+  bool OpenFiles(const OpenDialogRequest&, std::vector<AnsiString>&) override { return false; }
+  bool SelectDirectory(const AnsiString&, const AnsiString&, AnsiString&) override { return false; }
+
+ private:
+  std::string log_;
+};
+
+TEST_F(ProgramTest, AnEngineThatCannotStartIsShownOnceAndEndsTheProgramInOrderSoTheFolderIsSaved) {
   // The death test's child runs this test again from the start, with folders of its own; it keeps
-  // its settings file where this one looks.
+  // its settings file and its boxes where this one looks.
   const char* shared = std::getenv("SONVARRA_TEST_SETTINGS_DIR");
   const std::string programDir = shared ? shared : places.ProgramDir();
   places.Environment().Set("SONVARRA_TEST_SETTINGS_DIR", programDir);
   places.Environment().Set("SONVARRA_MODULE_PATH", programDir + "/sonvarra");
+  const std::string boxes = programDir + "/boxes.txt";
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   Start();
   Form1->Show();
   const std::string folder = programDir + "/chosen/";
   Form1->sDirectoryEdit1->SetText(folder);
-  const std::string source = places.HomeDir() + "/clip.avi";
-  test_support::WriteFile(source, "x");
-  FileItems.push_back({source, 0, 4});
-  TListItem* row = Form1->sListView1->Items().Add();
-  row->SetCaption("clip.avi");
-  row->AddSubItem("00:00:00 - 00:00:04");
-  row->AddSubItem("00:00:04");
+  for (const char* name : {"a.avi", "b.avi", "c.avi"}) ListSmallFile(name);
   fs::remove(fs::path(WorkFolder()) / "nnn.exe");
 
-  EXPECT_EXIT(Press(Form1->sSpeedButton4), testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      {
+        SetDialogService(std::make_unique<ModalBoxes>(boxes));
+        Press(Form1->sSpeedButton4);
+      },
+      testing::ExitedWithCode(0), "");
+  EXPECT_EQ(test_support::ReadFile(boxes), "CreateProcess error!\n") << "one box, then the end";
   char value[300] = {};
   GetPrivateProfileStringA("SETTINGS", "PARAM_4", "", value, sizeof value, (programDir + "/settings.ini").c_str());
   EXPECT_EQ(std::string(value), folder) << "the windows were not destroyed on the way out";
   FileItems.clear();
+}
+
+TEST_F(ProgramTest, TheNextStartStopsWhatADeadCopyLeftWritingBeforeItRemovesItsFiles) {
+  DWORD dead = 0;
+  {
+    PipedChild copy(StubCommand("exit 0"));  // a copy of the program that has ended
+    ASSERT_TRUE(copy.started);
+    ASSERT_EQ(copy.WaitForExit(), WAIT_OBJECT_0);
+    dead = copy.info.dwProcessId;
+  }
+  // Its engine, started before engines ended with the program, still writes its file.
+  const std::string file = win32::TemporaryRoot() + "wyl-" + std::to_string(dead) + ".mp3";
+  const HANDLE output =
+      CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(output, INVALID_HANDLE_VALUE);
+  STARTUPINFOA startup{};
+  GetStartupInfoA(&startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = output;
+  std::string line = StubCommand("forever");
+  PROCESS_INFORMATION engine{};
+  ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, -1, 0, nullptr, nullptr, &startup, &engine));
+  CloseHandle(output);
+
+  Start();
+  EXPECT_EQ(WaitForSingleObject(engine.hProcess, 2000), WAIT_OBJECT_0) << "the engine writes on";
+  EXPECT_FALSE(fs::exists(file));
+  TerminateProcess(engine.hProcess, 0);
+  CloseHandle(engine.hThread);
+  CloseHandle(engine.hProcess);
 }
 
 TEST_F(ProgramTest, SettingsShowsTheSettingsDialogModallyAndItsButtonsCloseIt) {
