@@ -13,7 +13,7 @@ packages=(
   qt6-base-dev
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
   libsdl2-dev libjpeg62-turbo-dev
-  ffmpeg xvfb xauth ccache
+  ffmpeg xvfb xauth ccache clang-format
   dpkg-dev file desktop-file-utils appstream lintian debootstrap
   fusefat dosfstools fuse3
 )

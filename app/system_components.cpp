@@ -1,7 +1,7 @@
 #include "app/system_components.h"
 
-#include "platform/dshow/dshow.h"
-#include "platform/mediaplayer/media_player.h"
+#include "platform/dshow/registration.h"
+#include "platform/mediaplayer/registration.h"
 
 void RegisterSystemComponents() {
   dshow::RegisterClasses();

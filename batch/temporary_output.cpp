@@ -6,7 +6,6 @@
 #include "batch/engine_files.h"
 #include "batch/running_copies.h"
 #include "platform/win32/kernel32.h"
-#include "platform/win32/places.h"
 #include "platform/win32/restartmanager.h"
 #include "platform/win32/wide_text.h"
 
@@ -54,6 +53,7 @@ void StopProcessesUsing(const std::vector<AnsiString>& files) {
 template <class Test>
 void RemoveFilesOf(Test owned, bool stopUsers, const AnsiString& prefix = kPrefix) {
   const AnsiString folder = TemporaryFolder();
+  if (folder.empty()) return;  // never the current folder's files
   std::vector<AnsiString> files;
   WIN32_FIND_DATAA found{};
   const HANDLE search = FindFirstFileA((folder + prefix + "*").c_str(), &found);
@@ -71,7 +71,15 @@ void RemoveFilesOf(Test owned, bool stopUsers, const AnsiString& prefix = kPrefi
 
 }  // namespace
 
-AnsiString TemporaryFolder() { return win32::TemporaryRoot(); }
+AnsiString TemporaryFolder() {
+  std::vector<char> folder(MAX_PATH + 1);
+  DWORD n = GetTempPathA(static_cast<DWORD>(folder.size()), folder.data());
+  if (n >= folder.size()) {
+    folder.resize(n);
+    n = GetTempPathA(static_cast<DWORD>(folder.size()), folder.data());
+  }
+  return n > 0 && n < folder.size() ? AnsiString(folder.data(), n) : AnsiString();
+}
 
 AnsiString TemporaryOutputFile(const AnsiString& extension) {
   return ShortPath(TemporaryFolder()) + OwnPrefix() + "." + extension;
@@ -93,7 +101,6 @@ void RemoveTemporaryFiles() {
 void RemoveAbandonedTemporaryFiles() {
   const DWORD self = GetCurrentProcessId();
   RemoveFilesOf([self](DWORD owner) { return owner != self && !ProcessIsRunning(owner); }, true);
-  win32::RemoveAbandonedAliases();
 }
 
 }  // namespace batch

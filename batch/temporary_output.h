@@ -24,9 +24,9 @@ void RemoveTemporaryFiles(int job);
 // engine of this copy runs.
 void RemoveTemporaryFiles();
 
-// Removes what copies of the program that no longer run left behind: their temporary files and
-// their short-name aliases. Those of a running copy stay. A process that still writes one of the
-// files (an engine that outlived its copy) is ended first.
+// Removes the temporary files that copies of the program that no longer run left behind; those of
+// a running copy stay. A process that still writes one of them (an engine that outlived its copy)
+// is ended first. (Short names are the system's: it clears away its own.)
 void RemoveAbandonedTemporaryFiles();
 
 }  // namespace batch

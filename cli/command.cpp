@@ -17,8 +17,8 @@
 #include "cli/run_report.h"
 #include "cli/source_files.h"
 #include "cli/stop_request.h"
+#include "framework/sysutils.h"
 #include "platform/win32/kernel32.h"
-#include "platform/win32/places.h"
 #include "platform/win32/wincon.h"
 
 namespace cli {
@@ -37,14 +37,14 @@ int CoresAvailable() {
 // The -o folder with its delimiter; empty for the current folder.
 std::string OutputFolderOf(const Options& options) {
   std::string folder = options.OutputFolder;
-  if (!folder.empty() && folder.back() != win32::kPathDelim) folder += win32::kPathDelim;
+  if (!folder.empty() && folder.back() != PathDelim) folder += PathDelim;
   return folder;
 }
 
 // Empty when the folder can take the outputs (made when missing, except on a dry run);
 // otherwise what is wrong.
 std::string OutputFolderProblem(const std::string& folder, bool dryRun) {
-  if (folder.empty()) return dryRun ? "" : batch::FileCreationProblem(std::string(".") + win32::kPathDelim);
+  if (folder.empty()) return dryRun ? "" : batch::FileCreationProblem(std::string(".") + PathDelim);
   const DWORD attributes = GetFileAttributesA(folder.c_str());
   if (dryRun) {
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return "";

@@ -48,22 +48,51 @@ using TOnFrameCaptureCompleted = std::function<void(TObject* Sender, TBitmap* Bi
                                                     const AnsiString& FileName, bool Success)>;
 
 // The player's properties that the control passes on unchanged: X(Name, dispatch id).
-#define ACTIVEMOVIE_BOOL_PROPERTIES(X)                                                                             \
-  X(AllowScan, 1035)                                                                                               \
-  X(AnimationAtStart, 1045) X(AutoRewind, 1018) X(ClickToPlay, 1025) X(EnableContextMenu, 1021)                    \
-      X(EnableFullScreenControls, 1108) X(EnablePositionControls, 27) X(EnableTracker, 29) X(InvokeURLs, 1020)     \
-          X(Mute, 1089) X(SendErrorEvents, 1064) X(SendKeyboardEvents, 1013) X(SendMouseClickEvents, 1014)         \
-              X(SendMouseMoveEvents, 1015) X(SendOpenStateChangeEvents, 1062) X(SendPlayStateChangeEvents, 1069)   \
-                  X(SendWarningEvents, 1063) X(ShowAudioControls, 1107) X(ShowCaptioning, 1084) X(ShowDisplay, 22) \
-                      X(ShowGotoBar, 1088) X(ShowPositionControls, 24) X(ShowStatusBar, 1086) X(ShowTracker, 26)   \
-                          X(VideoBorder3D, 1103)
+// clang-format off
+#define ACTIVEMOVIE_BOOL_PROPERTIES(X) \
+  X(AllowScan, 1035)                   \
+  X(AnimationAtStart, 1045)            \
+  X(AutoRewind, 1018)                  \
+  X(ClickToPlay, 1025)                 \
+  X(EnableContextMenu, 1021)           \
+  X(EnableFullScreenControls, 1108)    \
+  X(EnablePositionControls, 27)        \
+  X(EnableTracker, 29)                 \
+  X(InvokeURLs, 1020)                  \
+  X(Mute, 1089)                        \
+  X(SendErrorEvents, 1064)             \
+  X(SendKeyboardEvents, 1013)          \
+  X(SendMouseClickEvents, 1014)        \
+  X(SendMouseMoveEvents, 1015)         \
+  X(SendOpenStateChangeEvents, 1062)   \
+  X(SendPlayStateChangeEvents, 1069)   \
+  X(SendWarningEvents, 1063)           \
+  X(ShowAudioControls, 1107)           \
+  X(ShowCaptioning, 1084)              \
+  X(ShowDisplay, 22)                   \
+  X(ShowGotoBar, 1088)                 \
+  X(ShowPositionControls, 24)          \
+  X(ShowStatusBar, 1086)               \
+  X(ShowTracker, 26)                   \
+  X(VideoBorder3D, 1103)
 #define ACTIVEMOVIE_INTEGER_PROPERTIES(X) \
   X(AudioStream, 1096)                    \
-  X(Balance, 20) X(CursorType, 1044) X(Language, 1095) X(PlayCount, 1030) X(VideoBorderWidth, 1101) X(Volume, 19)
-#define ACTIVEMOVIE_COLOR_PROPERTIES(X) X(VideoBorderColor, 1102)
+  X(Balance, 20)                          \
+  X(CursorType, 1044)                     \
+  X(Language, 1095)                       \
+  X(PlayCount, 1030)                      \
+  X(VideoBorderWidth, 1101)               \
+  X(Volume, 19)
+#define ACTIVEMOVIE_COLOR_PROPERTIES(X) \
+  X(VideoBorderColor, 1102)
 #define ACTIVEMOVIE_STRING_PROPERTIES(X) \
   X(BaseURL, 1082)                       \
-  X(CaptioningID, 1085) X(DefaultFrame, 1083) X(SAMIFileName, 1099) X(SAMILang, 1098) X(SAMIStyle, 1097)
+  X(CaptioningID, 1085)                  \
+  X(DefaultFrame, 1083)                  \
+  X(SAMIFileName, 1099)                  \
+  X(SAMILang, 1098)                      \
+  X(SAMIStyle, 1097)
+// clang-format on
 
 class TActiveMovie : public TCustomPanel {
  public:

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "platform/com/class_registry.h"
-#include "platform/dshow/pin_helpers.h"
 #include "player/active_movie.h"
 #include "player/sample_grabber_cb.h"
 
@@ -12,12 +11,20 @@ namespace {
 constexpr char16_t kGrabberName[] = u"Sample Grabber";
 constexpr std::size_t kFilterNameLength = 128;
 
+// The first of the filter's pins in that direction; `count` receives how many it has.
 ComPtr<IPin> FirstPin(IBaseFilter* filter, PIN_DIRECTION direction, int* count = nullptr) {
   ComPtr<IPin> first;
   int n = 0;
-  for (const ComPtr<IPin>& pin : dshow::PinsOf(filter)) {
-    if (dshow::DirectionOf(pin.Get()) != direction) continue;
-    if (++n == 1) first = pin;
+  ComPtr<IEnumPins> pins;
+  if (SUCCEEDED(filter->EnumPins(pins.Put())) && pins) {
+    IPin* next = nullptr;
+    ULONG fetched = 0;
+    while (pins->Next(1, &next, &fetched) == S_OK && fetched == 1) {
+      ComPtr<IPin> pin = ComPtr<IPin>::Attach(next);
+      PIN_DIRECTION pinDirection = PINDIR_INPUT;
+      if (FAILED(pin->QueryDirection(&pinDirection)) || pinDirection != direction) continue;
+      if (++n == 1) first = pin;
+    }
   }
   if (count) *count = n;
   return first;

@@ -1,8 +1,18 @@
 #include "settings/settings_dialog.h"
 
+#include "batch/audio_settings.h"
 #include "settings/settings_file.h"
 
 TForm2* Form2 = nullptr;
+
+namespace {
+
+void ShowList(TsComboBox& box, const batch::AudioSettingList& list) {
+  box.SetItems(std::vector<AnsiString>(list.items.begin(), list.items.end()));
+  box.SetItemIndex(list.defaultIndex);
+}
+
+}  // namespace
 
 TForm2::~TForm2() {
   if (Form2 == this) Form2 = nullptr;
@@ -20,6 +30,13 @@ void TForm2::DeclarePublished(TPublishedTable& t) {
   t.Method("FormShow", this, &TForm2::FormShow);
   t.Method("sButton1Click", this, &TForm2::sButton1Click);
   t.Method("sButton2Click", this, &TForm2::sButton2Click);
+}
+
+void TForm2::Loaded() {
+  TForm::Loaded();
+  ShowList(*sComboBox1, batch::kBitRates);
+  ShowList(*sComboBox2, batch::kSampleRates);
+  ShowList(*sComboBox3, batch::kChannelCounts);
 }
 
 void TForm2::FormShow(TObject*) {

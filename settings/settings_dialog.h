@@ -27,6 +27,10 @@ class TForm2 : public TForm {
   void sButton2Click(TObject* Sender);
 
   void DeclarePublished(TPublishedTable& table) override;
+
+ protected:
+  // The three lists come from batch/audio_settings.h, not from the layout.
+  void Loaded() override;
 };
 
 extern TForm2* Form2;

@@ -4,7 +4,6 @@
 
 #include "framework/inifiles.h"
 #include "platform/win32/kernel32.h"
-#include "platform/win32/places.h"
 #include "platform/win32/shell32.h"
 
 namespace {
@@ -62,7 +61,11 @@ void WriteSettingIndex(const SettingKey& key, int index) {
   ini.WriteInteger(kSettingsSection, key.name, index);
 }
 
-AnsiString DefaultOutputFolder() { return win32::DefaultRoot(); }
+AnsiString DefaultOutputFolder() {
+  char folder[MAX_PATH] = {};
+  return SHGetSpecialFolderPathA(nullptr, folder, CSIDL_PROFILE, FALSE) ? IncludeTrailingPathDelimiter(folder)
+                                                                        : AnsiString(1, PathDelim);
+}
 
 AnsiString ReadOutputFolder() {
   return TIniFile(SettingsFileName()).ReadString(kSettingsSection, "PARAM_4", DefaultOutputFolder());

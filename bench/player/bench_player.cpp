@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "platform/dshow/dshow.h"
+#include "platform/mediaplayer/registration.h"
 
 namespace player_bench {
 

@@ -1,4 +1,9 @@
 // Time per file of Add (the engine's duration probe) against ffprobe, on the same 50 files.
+//
+//   probe_benchmark [--runs N]
+//   probe_benchmark --quick     one run on one file of each container, the target not enforced
+//
+// Exits 0 when the target is met, 1 when it is missed, 2 when Add or ffprobe failed.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +15,7 @@
 #include "app/file_items.h"
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
+#include "app/system_components.h"
 #include "settings/settings_dialog.h"
 #include "test_media.h"
 #include "tests/support/temp_places.h"
@@ -22,12 +28,13 @@ namespace {
 
 constexpr double kTarget = 1.5;
 constexpr int kFiles = 50;
+constexpr int kQuickFiles = 10;  // one of each container
 
-std::vector<std::string> MakeFiles(const std::string& folder) {
+std::vector<std::string> MakeFiles(const std::string& folder, int count) {
   const char* clips[] = {"clip.avi", "clip.mp4", "clip.mkv", "clip.mov", "clip.flv",
                          "clip.mpg", "clip.wmv", "clip.3gp", "long.wav", "pcm.mov"};
   std::vector<std::string> files;
-  for (int i = 0; i < kFiles; ++i) {
+  for (int i = 0; i < count; ++i) {
     const std::string clip = clips[i % 10];
     const fs::path target = fs::path(folder) / (std::to_string(i) + "-" + clip);
     fs::copy_file(enginebin_test::test_clip(clip), target, fs::copy_options::overwrite_existing);
@@ -44,18 +51,27 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
 
 int main(int argc, char** argv) {
   int runs = 3;
-  for (int i = 1; i + 1 < argc; ++i) {
-    if (std::string(argv[i]) == "--runs") runs = std::max(1, std::atoi(argv[i + 1]));
+  int count = kFiles;
+  bool quick = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--quick") quick = true;
+    if (i + 1 < argc && std::string(argv[i]) == "--runs") runs = std::max(1, std::atoi(argv[i + 1]));
+  }
+  if (quick) {
+    runs = 1;
+    count = kQuickFiles;
   }
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   test_support::TempPlaces places;
   test_support::ScopedDialogs dialogs;
   const std::string folder = places.HomeDir() + "/media";
   fs::create_directories(folder);
-  const std::vector<std::string> files = MakeFiles(folder);
+  const std::vector<std::string> files = MakeFiles(folder, count);
 
   TApplication application(argc, argv);
   application.Initialize();
+  // The preview player of the main window refuses to start without the system's media player.
+  RegisterSystemComponents();
   application.SetTitle("Sonvarra 1.0");
   application.CreateForm(Form1);
   application.CreateForm(Form2);
@@ -67,9 +83,10 @@ int main(int argc, char** argv) {
     dialogs->openAnswers.push_back(std::vector<AnsiString>(files.begin(), files.end()));
     auto start = std::chrono::steady_clock::now();
     Form1->sSpeedButton1Click(nullptr);
-    bestAdd = std::min(bestAdd, SecondsSince(start) / kFiles);
-    if (static_cast<int>(FileItems.size()) != kFiles || !dialogs->messages.empty()) {
-      std::fprintf(stderr, "probe_benchmark: Add listed %zu of %d files\n", FileItems.size(), kFiles);
+    bestAdd = std::min(bestAdd, SecondsSince(start) / count);
+    if (static_cast<int>(FileItems.size()) != count || !dialogs->messages.empty()) {
+      std::fprintf(stderr, "probe_benchmark: Add listed %zu of %d files\n", FileItems.size(), count);
+      for (const auto& message : dialogs->messages) std::fprintf(stderr, "  it said: %s\n", message.text.c_str());
       return 2;
     }
 
@@ -82,13 +99,17 @@ int main(int argc, char** argv) {
         return 2;
       }
     }
-    bestProbe = std::min(bestProbe, SecondsSince(start) / kFiles);
+    bestProbe = std::min(bestProbe, SecondsSince(start) / count);
   }
 
   const double ratio = bestAdd / bestProbe;
-  std::printf("files: %d, runs: %d (best run counts)\n", kFiles, runs);
+  const bool met = ratio <= kTarget;
+  std::printf("files: %d, runs: %d (best run counts)\n", count, runs);
   std::printf("Add, per file:     %.4f s\n", bestAdd);
   std::printf("ffprobe, per file: %.4f s\n", bestProbe);
-  std::printf("ratio Add/ffprobe: %.3f (target <= %.2f) %s\n", ratio, kTarget, ratio <= kTarget ? "met" : "MISSED");
-  return ratio <= kTarget ? 0 : 1;
+  std::printf("ratio Add/ffprobe: %.3f (target <= %.2f) %s\n", ratio, kTarget,
+              quick ? "(quick: not enforced)"
+              : met ? "met"
+                    : "MISSED");
+  return met || quick ? 0 : 1;
 }

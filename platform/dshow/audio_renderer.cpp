@@ -10,9 +10,10 @@
 //
 // Start-up: after Run the callback hands over only silence for kStartupSilence, during which the
 // clock stays at the start position; so a Pause that follows a Run within that time lets nothing
-// of the stream reach the device. Pause makes the next callback hand over silence; what the
-// device already holds is at most one of its buffers. The device is opened on Pause (from Stopped)
-// and closed on Stop, which joins SDL's audio thread.
+// of the stream reach the device. The device is opened on Pause (from Stopped) and closed on Stop,
+// which joins SDL's audio thread; it is paused while the filter is not running, so that the
+// callback is not asked for anything then. What the device already holds when it is paused is at
+// most one of its buffers.
 //
 // EC_COMPLETE is sent once the last sample after the end of the stream has been heard.
 #include <SDL2/SDL.h>
@@ -24,11 +25,13 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/dshow/audio_clock.h"
 #include "platform/dshow/base_filter.h"
 #include "platform/dshow/class_ids.h"
 #include "platform/dshow/control_interfaces.h"
 #include "platform/dshow/event_codes.h"
 #include "platform/dshow/filter_factories.h"
+#include "platform/dshow/forwarding_input_pin.h"
 #include "platform/dshow/system_clock.h"
 
 namespace dshow {
@@ -81,28 +84,12 @@ void QuitSdlAudio() {
   if (--sdlUsers == 0) SDL_Quit();
 }
 
-class AudioRenderer;
-
-class AudioInput final : public InputPin {
+class AudioRenderer final : public BaseFilter,
+                            public IReferenceClock,
+                            public NoTypeInfo<IBasicAudio>,
+                            private InputHandler {
  public:
-  explicit AudioInput(AudioRenderer& owner);
-  HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
-  HRESULT STDMETHODCALLTYPE Receive(IMediaSample* pSample) override;
-  HRESULT STDMETHODCALLTYPE EndOfStream() override;
-  HRESULT STDMETHODCALLTYPE BeginFlush() override;
-  HRESULT STDMETHODCALLTYPE EndFlush() override;
-  HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME tStart, REFERENCE_TIME tStop, double dRate) override;
-
- protected:
-  HRESULT CompleteConnect(IPin* peer) override;
-
- private:
-  AudioRenderer& owner_;
-};
-
-class AudioRenderer final : public BaseFilter, public IReferenceClock, public NoTypeInfo<IBasicAudio> {
- public:
-  AudioRenderer() : BaseFilter(CLSID_DSoundRender), input_(*this) {}
+  AudioRenderer() : BaseFilter(CLSID_DSoundRender), input_(*this, u"Audio Input pin (rendered)", *this) {}
   ~AudioRenderer() override { Stop(); }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
@@ -132,15 +119,16 @@ class AudioRenderer final : public BaseFilter, public IReferenceClock, public No
 
   std::vector<BasePin*> Pins() override { return {&input_}; }
 
-  // Input pin.
-  HRESULT SetFormat(const WAVEFORMATEX& format);
-  HRESULT Render(IMediaSample* sample);
-  HRESULT EndOfStream();
-  void BeginFlush();
-  void EndFlush();
-  void NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop);
-
  private:
+  // The input pin's calls (the decoder's thread).
+  HRESULT CheckInputType(const AM_MEDIA_TYPE& mt) override;
+  HRESULT OnInputConnected(const MediaType& type) override;
+  HRESULT OnReceive(IMediaSample* sample) override;
+  HRESULT OnEndOfStream() override;
+  HRESULT OnBeginFlush() override;
+  HRESULT OnEndFlush() override;
+  HRESULT OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
+
   HRESULT QueryExtra(REFIID riid, void** object) override;
   HRESULT OnPause(FILTER_STATE from) override;
   HRESULT OnRun(REFERENCE_TIME start, FILTER_STATE from) override;
@@ -151,18 +139,14 @@ class AudioRenderer final : public BaseFilter, public IReferenceClock, public No
     static_cast<AudioRenderer*>(self)->Fill(reinterpret_cast<int16_t*>(stream), length);
   }
   void Fill(int16_t* out, int length);
-  REFERENCE_TIME ClockLocked(REFERENCE_TIME now);
-  REFERENCE_TIME TimeOf(int64_t frames) const { return Scale(frames, UNITS, rate_); }
-  int64_t FramesOf(REFERENCE_TIME time) const { return Scale(time, rate_, UNITS); }
+  REFERENCE_TIME TimeOf(int64_t frames) const { return clock_.TimeOf(frames); }
+  int64_t FramesOf(REFERENCE_TIME time) const { return clock_.FramesOf(time); }
   void ClearRingLocked();
   void ApplyVolume(int16_t* samples, int frames) const;
-  // a * b / c rounded to the nearest, without overflow.
-  static int64_t Scale(int64_t a, int64_t b, int64_t c) {
-    const __int128 product = static_cast<__int128>(a) * b;
-    return static_cast<int64_t>((product + (product >= 0 ? c / 2 : -c / 2)) / c);
-  }
+  // Pauses or resumes the device's calls for sound (never with lock_ held: the callback takes it).
+  void PauseDevice(bool pause);
 
-  AudioInput input_;
+  ForwardingInputPin input_;
 
   // Fixed while connected:
   int rate_ = 48000;
@@ -183,55 +167,24 @@ class AudioRenderer final : public BaseFilter, public IReferenceClock, public No
   int64_t readFrame_ = 0;       // segment sample number of the next frame to be handed to SDL
   int64_t segmentEnd_ = INT64_MAX;
   bool active_ = false;  // paused or running (the device is open)
-  bool running_ = false;
   bool flushing_ = false;
   bool endOfStream_ = false;
-  bool drained_ = false;  // the end of the stream has been handed to SDL
   bool completed_ = false;
   bool cued_ = false;
-  REFERENCE_TIME start_ = 0;          // the start time of Run
+  AudioClock clock_;                  // running while the filter runs
   REFERENCE_TIME startupEnd_ = 0;     // steady time until which only silence is handed over
   REFERENCE_TIME underrunSince_ = 0;  // steady time the ring ran dry, 0 when not dry
   REFERENCE_TIME deviceDelay_ = 0;
-  bool sounding_ = false;            // the chunk below is being heard
-  REFERENCE_TIME chunkHeardAt_ = 0;  // steady time its first frame is heard
-  int64_t chunkFirst_ = 0;           // its segment sample number
-  int64_t chunkFrames_ = 0;
-  REFERENCE_TIME completeAt_ = 0;  // steady time the last sample has been heard
-  REFERENCE_TIME lastClock_ = 0;
-  REFERENCE_TIME lastClockSteady_ = 0;
   LONG volume_ = 0;
   LONG balance_ = 0;
 };
 
-AudioInput::AudioInput(AudioRenderer& owner) : InputPin(owner, u"Audio Input pin (rendered)"), owner_(owner) {}
-
-HRESULT AudioInput::CheckMediaType(const AM_MEDIA_TYPE& mt) {
+HRESULT AudioRenderer::CheckInputType(const AM_MEDIA_TYPE& mt) {
   if (mt.majortype != MEDIATYPE_Audio || mt.subtype != MEDIASUBTYPE_PCM) return S_FALSE;
   const WAVEFORMATEX* format = WaveFormatOf(mt);
   if (!format || format->wFormatTag != WAVE_FORMAT_PCM || format->wBitsPerSample != 16 || format->nChannels < 1 ||
       format->nChannels > 2 || format->nSamplesPerSec < 1000 || format->nSamplesPerSec > 384000)
     return S_FALSE;
-  return S_OK;
-}
-
-HRESULT AudioInput::CompleteConnect(IPin*) {
-  const MediaType type = ConnectionType();
-  const WAVEFORMATEX* format = type.WaveFormat();
-  return format ? owner_.SetFormat(*format) : VFW_E_TYPE_NOT_ACCEPTED;
-}
-HRESULT AudioInput::Receive(IMediaSample* pSample) { return owner_.Render(pSample); }
-HRESULT AudioInput::EndOfStream() { return owner_.EndOfStream(); }
-HRESULT AudioInput::BeginFlush() {
-  owner_.BeginFlush();
-  return S_OK;
-}
-HRESULT AudioInput::EndFlush() {
-  owner_.EndFlush();
-  return S_OK;
-}
-HRESULT AudioInput::NewSegment(REFERENCE_TIME tStart, REFERENCE_TIME tStop, double) {
-  owner_.NewSegment(tStart, tStop);
   return S_OK;
 }
 
@@ -241,10 +194,13 @@ HRESULT AudioRenderer::QueryExtra(REFIID riid, void** object) {
   return E_NOINTERFACE;
 }
 
-HRESULT AudioRenderer::SetFormat(const WAVEFORMATEX& format) {
+HRESULT AudioRenderer::OnInputConnected(const MediaType& type) {
+  const WAVEFORMATEX* format = type.WaveFormat();
+  if (!format) return VFW_E_TYPE_NOT_ACCEPTED;
   std::lock_guard lock(lock_);
-  rate_ = static_cast<int>(format.nSamplesPerSec);
-  channels_ = format.nChannels;
+  rate_ = static_cast<int>(format->nSamplesPerSec);
+  clock_.SetRate(rate_);
+  channels_ = format->nChannels;
   blockAlign_ = channels_ * 2;
   ring_.assign(static_cast<std::size_t>(FramesOf(kRingLength)) * channels_, 0);
   ringRead_ = ringFrames_ = 0;
@@ -253,26 +209,10 @@ HRESULT AudioRenderer::SetFormat(const WAVEFORMATEX& format) {
 
 // ---- clock ----
 
-REFERENCE_TIME AudioRenderer::ClockLocked(REFERENCE_TIME now) {
-  REFERENCE_TIME time;
-  if (running_ && drained_ && now >= completeAt_) {
-    time = lastClock_ + (now - lastClockSteady_);  // the sound has ended: on with the system's time
-  } else if (running_ && sounding_) {
-    const int64_t heard = std::clamp<int64_t>(FramesOf(now - chunkHeardAt_), 0, chunkFrames_);
-    time = start_ + TimeOf(chunkFirst_ + heard);
-  } else {
-    time = lastClock_;  // paused, starting up or waiting for data: the clock stays
-  }
-  time = std::max(time, lastClock_);
-  lastClock_ = time;
-  lastClockSteady_ = now;
-  return time;
-}
-
 HRESULT AudioRenderer::GetTime(REFERENCE_TIME* pTime) {
   if (!pTime) return E_POINTER;
   std::lock_guard lock(lock_);
-  *pTime = ClockLocked(SteadyNow());
+  *pTime = clock_.Read(SteadyNow());
   return S_OK;
 }
 
@@ -285,8 +225,8 @@ void AudioRenderer::Fill(int16_t* out, int length) {
   {
     std::lock_guard lock(lock_);
     const REFERENCE_TIME now = SteadyNow();
-    ClockLocked(now);
-    if (running_ && !flushing_ && now >= startupEnd_ && !ring_.empty()) {
+    clock_.Read(now);
+    if (clock_.Running() && !flushing_ && now >= startupEnd_ && !ring_.empty()) {
       const std::size_t capacity = ring_.size() / channels_;
       int copied = 0;
       while (copied < frames && ringFrames_ > 0) {
@@ -311,17 +251,11 @@ void AudioRenderer::Fill(int16_t* out, int length) {
         underrunSince_ = 0;
       }
       if (counted > 0) {
-        sounding_ = true;
-        chunkHeardAt_ = now + deviceDelay_;
-        chunkFirst_ = readFrame_;
-        chunkFrames_ = counted;
+        clock_.HandedOver(now + deviceDelay_, readFrame_, counted);
         readFrame_ += counted;
       }
-      if (endOfStream_ && ringFrames_ == 0 && !drained_) {
-        drained_ = true;
-        completeAt_ = sounding_ ? chunkHeardAt_ + TimeOf(chunkFrames_) : now;
-      }
-      if (drained_ && !completed_ && now >= completeAt_) complete = completed_ = true;
+      if (endOfStream_ && ringFrames_ == 0 && !clock_.EndHandedOver()) clock_.HandedOverEnd(now);
+      if (!completed_ && clock_.EndHeard(now)) complete = completed_ = true;
       if (copied > 0) ApplyVolume(out, copied);
     }
   }
@@ -347,8 +281,7 @@ void AudioRenderer::ApplyVolume(int16_t* samples, int frames) const {
 
 // ---- streaming (the decoder's thread) ----
 
-HRESULT AudioRenderer::Render(IMediaSample* sample) {
-  if (!sample) return E_POINTER;
+HRESULT AudioRenderer::OnReceive(IMediaSample* sample) {
   if (State() == State_Stopped) return VFW_E_WRONG_STATE;
   BYTE* data = nullptr;
   if (FAILED(sample->GetPointer(&data))) return E_POINTER;
@@ -406,7 +339,7 @@ HRESULT AudioRenderer::Render(IMediaSample* sample) {
   return S_OK;
 }
 
-HRESULT AudioRenderer::EndOfStream() {
+HRESULT AudioRenderer::OnEndOfStream() {
   {
     std::lock_guard lock(lock_);
     if (flushing_ || !active_) return S_OK;
@@ -420,41 +353,46 @@ HRESULT AudioRenderer::EndOfStream() {
 void AudioRenderer::ClearRingLocked() {
   ringRead_ = ringFrames_ = 0;
   writeFrame_ = readFrame_ = 0;
-  endOfStream_ = drained_ = completed_ = cued_ = false;
-  sounding_ = false;
+  endOfStream_ = completed_ = cued_ = false;
+  clock_.Forget();
   underrunSince_ = 0;
 }
 
-void AudioRenderer::BeginFlush() {
+HRESULT AudioRenderer::OnBeginFlush() {
   {
     std::lock_guard lock(lock_);
     flushing_ = true;
     ClearRingLocked();
   }
   changed_.notify_all();
+  return S_OK;
 }
 
-void AudioRenderer::EndFlush() {
+HRESULT AudioRenderer::OnEndFlush() {
   std::lock_guard lock(lock_);
   flushing_ = false;
+  return S_OK;
 }
 
-void AudioRenderer::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop) {
+HRESULT AudioRenderer::OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double) {
   std::lock_guard lock(lock_);
   segmentEnd_ = stop > start ? FramesOf(stop - start) : INT64_MAX;
+  return S_OK;
+}
+
+void AudioRenderer::PauseDevice(bool pause) {
+  if (device_) SDL_PauseAudioDevice(device_, pause ? 1 : 0);
 }
 
 // ---- states ----
 
 HRESULT AudioRenderer::OnPause(FILTER_STATE from) {
   if (from == State_Running) {
-    std::lock_guard lock(lock_);
-    const REFERENCE_TIME now = SteadyNow();
-    ClockLocked(now);
-    running_ = false;
-    // The device still plays out what it was handed; the clock resumes from its end.
-    lastClock_ = std::max(lastClock_, start_ + TimeOf(readFrame_));
-    lastClockSteady_ = now;
+    {
+      std::lock_guard lock(lock_);
+      clock_.Pause(SteadyNow(), readFrame_);
+    }
+    PauseDevice(true);
     return S_OK;
   }
   if (from != State_Stopped) return S_OK;
@@ -469,7 +407,6 @@ HRESULT AudioRenderer::OnPause(FILTER_STATE from) {
     want.channels = static_cast<Uint8>(channels_);
     ClearRingLocked();
     active_ = true;
-    running_ = false;
     flushing_ = false;
   }
   want.format = AUDIO_S16SYS;
@@ -493,27 +430,23 @@ HRESULT AudioRenderer::OnPause(FILTER_STATE from) {
     // about one more buffer than the one being filled.
     const char* driver = SDL_GetCurrentAudioDriver();
     const bool immediate = driver && (std::strcmp(driver, "disk") == 0 || std::strcmp(driver, "dummy") == 0);
-    deviceDelay_ = immediate ? 0 : Scale(have.samples, UNITS, have.freq > 0 ? have.freq : rate_);
-    lastClockSteady_ = SteadyNow();
+    deviceDelay_ = immediate ? 0 : AudioClock(have.freq > 0 ? have.freq : rate_).TimeOf(have.samples);
   }
-  SDL_PauseAudioDevice(device_, 0);
-  return S_OK;
+  return S_OK;  // the device stays paused until Run
 }
 
 HRESULT AudioRenderer::OnRun(REFERENCE_TIME start, FILTER_STATE from) {
   {
     std::lock_guard lock(lock_);
     const REFERENCE_TIME now = SteadyNow();
-    ClockLocked(now);
-    start_ = start;
+    clock_.Run(start, now);
     if (from != State_Running) {
-      running_ = true;
       startupEnd_ = now + kStartupSilence;
-      sounding_ = false;
       underrunSince_ = 0;
     }
   }
   changed_.notify_all();
+  if (from != State_Running) PauseDevice(false);
   return S_OK;
 }
 
@@ -521,7 +454,7 @@ void AudioRenderer::OnStop() {
   {
     std::lock_guard lock(lock_);
     active_ = false;
-    running_ = false;
+    clock_.Stop();
   }
   changed_.notify_all();
   if (device_) {

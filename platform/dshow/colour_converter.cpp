@@ -7,6 +7,7 @@
 #include "platform/dshow/base_filter.h"
 #include "platform/dshow/class_ids.h"
 #include "platform/dshow/ffmpeg_util.h"
+#include "platform/dshow/forwarding_input_pin.h"
 
 extern "C" {
 #include <libavutil/imgutils.h>
@@ -30,21 +31,6 @@ bool IsRgb(const GUID& subtype) { return subtype == MEDIASUBTYPE_RGB24 || subtyp
 
 class ColourConverter;
 
-class ConverterInput final : public DemandInputPin {
- public:
-  explicit ConverterInput(ColourConverter& owner);
-  HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
-  HRESULT STDMETHODCALLTYPE Receive(IMediaSample* pSample) override;
-  HRESULT STDMETHODCALLTYPE EndOfStream() override;
-  HRESULT STDMETHODCALLTYPE BeginFlush() override;
-  HRESULT STDMETHODCALLTYPE EndFlush() override;
-  HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME tStart, REFERENCE_TIME tStop, double dRate) override;
-  BOOL STDMETHODCALLTYPE FramesWanted() override;
-
- private:
-  ColourConverter& owner_;
-};
-
 class ConverterOutput final : public OutputPin {
  public:
   explicit ConverterOutput(ColourConverter& owner);
@@ -58,19 +44,28 @@ class ConverterOutput final : public OutputPin {
   ColourConverter& owner_;
 };
 
-class ColourConverter final : public BaseFilter {
+class ColourConverter final : public BaseFilter, private InputHandler {
  public:
-  ColourConverter() : BaseFilter(CLSID_Colour), input_(*this), output_(*this) {}
+  ColourConverter() : BaseFilter(CLSID_Colour), input_(*this, u"Input", *this), output_(*this) {}
   ~ColourConverter() override { Stop(); }
 
   std::vector<BasePin*> Pins() override { return {&input_, &output_}; }
 
-  HRESULT Convert(IMediaSample* in);
-
-  ConverterInput input_;
+  ForwardingInputPin input_;
   ConverterOutput output_;
 
  private:
+  // The input pin's calls: each picture is converted on the delivering thread; the rest passes on.
+  HRESULT CheckInputType(const AM_MEDIA_TYPE& mt) override;
+  HRESULT OnReceive(IMediaSample* in) override;
+  HRESULT OnEndOfStream() override { return output_.DeliverEndOfStream(); }
+  HRESULT OnBeginFlush() override { return output_.DeliverBeginFlush(); }
+  HRESULT OnEndFlush() override { return output_.DeliverEndFlush(); }
+  HRESULT OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override {
+    return output_.DeliverNewSegment(start, stop, rate);
+  }
+  bool InputWantsFrames() override { return output_.DownstreamWantsFrames(); }
+
   HRESULT OnPause(FILTER_STATE from) override { return from == State_Stopped ? output_.CommitAllocator() : S_OK; }
   void OnStop() override { output_.DecommitAllocator(); }
   bool ReadPlanes(IMediaSample* in, const MediaType& inType, const AVFrame*& frame, AVFrame& planes);
@@ -83,28 +78,6 @@ class ColourConverter final : public BaseFilter {
   int scalerHeight_ = 0;
   int scalerOutFormat_ = AV_PIX_FMT_NONE;
 };
-
-ConverterInput::ConverterInput(ColourConverter& owner) : DemandInputPin(owner, u"Input"), owner_(owner) {}
-
-HRESULT ConverterInput::CheckMediaType(const AM_MEDIA_TYPE& mt) {
-  if (mt.majortype != MEDIATYPE_Video || PixelFormatOf(mt.subtype) == AV_PIX_FMT_NONE) return S_FALSE;
-  const BITMAPINFOHEADER* header = BitmapHeaderOf(mt);
-  if (!header || header->biWidth <= 0 || header->biHeight == 0) return S_FALSE;
-  return S_OK;
-}
-
-HRESULT ConverterInput::Receive(IMediaSample* pSample) {
-  if (!pSample) return E_POINTER;
-  return owner_.Convert(pSample);
-}
-
-HRESULT ConverterInput::EndOfStream() { return owner_.output_.DeliverEndOfStream(); }
-HRESULT ConverterInput::BeginFlush() { return owner_.output_.DeliverBeginFlush(); }
-HRESULT ConverterInput::EndFlush() { return owner_.output_.DeliverEndFlush(); }
-HRESULT ConverterInput::NewSegment(REFERENCE_TIME tStart, REFERENCE_TIME tStop, double dRate) {
-  return owner_.output_.DeliverNewSegment(tStart, tStop, dRate);
-}
-BOOL ConverterInput::FramesWanted() { return owner_.output_.DownstreamWantsFrames() ? TRUE : FALSE; }
 
 ConverterOutput::ConverterOutput(ColourConverter& owner) : OutputPin(owner, u"Output"), owner_(owner) {}
 
@@ -222,7 +195,14 @@ void ColourConverter::SetColourDetails(const MediaType& inType, const AVFrame& s
                            1 << 16);
 }
 
-HRESULT ColourConverter::Convert(IMediaSample* in) {
+HRESULT ColourConverter::CheckInputType(const AM_MEDIA_TYPE& mt) {
+  if (mt.majortype != MEDIATYPE_Video || PixelFormatOf(mt.subtype) == AV_PIX_FMT_NONE) return S_FALSE;
+  const BITMAPINFOHEADER* header = BitmapHeaderOf(mt);
+  if (!header || header->biWidth <= 0 || header->biHeight == 0) return S_FALSE;
+  return S_OK;
+}
+
+HRESULT ColourConverter::OnReceive(IMediaSample* in) {
   if (State() == State_Stopped) return VFW_E_WRONG_STATE;
   const MediaType inType = input_.ConnectionType();
   const MediaType outType = output_.ConnectionType();

@@ -5,7 +5,7 @@
 namespace dshow {
 
 DecoderFilter::DecoderFilter(const CLSID& clsid, std::size_t maxPackets, std::size_t maxBytes)
-    : BaseFilter(clsid), input_(*this), output_(*this), queue_(maxPackets, maxBytes) {}
+    : BaseFilter(clsid), input_(*this, u"Input", *this), output_(*this), queue_(maxPackets, maxBytes) {}
 
 DecoderFilter::~DecoderFilter() {
   // Subclasses stop the filter in their own destructors, while their codec still exists.
@@ -43,12 +43,9 @@ HRESULT DecoderFilter::OnPause(FILTER_STATE from) {
   if (from != State_Stopped) return S_OK;
   if (HRESULT hr = output_.CommitAllocator(); FAILED(hr)) return hr;
   {
-    std::lock_guard lock(lock_);
-    stopping_ = false;
-    flushing_ = false;
-    ackedGeneration_ = flushGeneration_;
-    workerGeneration_ = flushGeneration_;
-    workerRunning_ = true;
+    auto lock = handshake_.Hold();
+    handshake_.Start(lock);
+    workerGeneration_ = handshake_.Generation(lock);
   }
   worker_ = std::thread(&DecoderFilter::WorkerLoop, this);
   return S_OK;
@@ -56,24 +53,18 @@ HRESULT DecoderFilter::OnPause(FILTER_STATE from) {
 
 void DecoderFilter::OnStop() {
   {
-    std::lock_guard lock(lock_);
-    stopping_ = true;
+    auto lock = handshake_.Hold();
+    handshake_.RequestStop(lock);
     queue_.Clear();
   }
-  work_.notify_all();
   space_.notify_all();
   output_.DecommitAllocator();  // frees a thread waiting for an output buffer
   if (worker_.joinable()) worker_.join();
   CloseCodec();
-  {
-    std::lock_guard lock(lock_);
-    workerRunning_ = false;
-  }
-  acked_.notify_all();
+  handshake_.Ended();
 }
 
-HRESULT DecoderFilter::ReceivePacket(IMediaSample* sample) {
-  if (!sample) return E_POINTER;
+HRESULT DecoderFilter::OnReceive(IMediaSample* sample) {
   if (State() == State_Stopped) return VFW_E_WRONG_STATE;
   PacketPtr packet(av_packet_alloc());
   if (!packet) return E_OUTOFMEMORY;
@@ -90,57 +81,45 @@ HRESULT DecoderFilter::ReceivePacket(IMediaSample* sample) {
   }
   packetsReceived_.fetch_add(1, std::memory_order_relaxed);
   const bool discontinuity = sample->IsDiscontinuity() == S_OK;
-  {
-    std::unique_lock lock(lock_);
-    space_.wait(lock, [&] { return stopping_ || flushing_ || !queue_.Full(); });
-    if (stopping_) return VFW_E_WRONG_STATE;
-    if (flushing_) return S_FALSE;
-    queue_.Push(QueuedPacket{std::move(packet), discontinuity});
-  }
-  work_.notify_one();
+  auto lock = handshake_.Hold();
+  space_.wait(lock, [&] { return handshake_.StopRequested(lock) || handshake_.Flushing(lock) || !queue_.Full(); });
+  if (handshake_.StopRequested(lock)) return VFW_E_WRONG_STATE;
+  if (handshake_.Flushing(lock)) return S_FALSE;
+  queue_.Push(QueuedPacket{std::move(packet), discontinuity});
+  handshake_.Wake();
   return S_OK;
 }
 
-HRESULT DecoderFilter::QueueEndOfStream() {
-  {
-    std::lock_guard lock(lock_);
-    if (stopping_ || flushing_ || State() == State_Stopped) return S_OK;
-    queue_.Push(QueuedPacket{});
-  }
-  work_.notify_one();
+HRESULT DecoderFilter::OnEndOfStream() {
+  auto lock = handshake_.Hold();
+  if (handshake_.StopRequested(lock) || handshake_.Flushing(lock) || State() == State_Stopped) return S_OK;
+  queue_.Push(QueuedPacket{});
+  handshake_.Wake();
   return S_OK;
 }
 
-HRESULT DecoderFilter::BeginFlush() {
+HRESULT DecoderFilter::OnBeginFlush() {
   {
-    std::lock_guard lock(lock_);
-    flushing_ = true;
-    ++flushGeneration_;
+    auto lock = handshake_.Hold();
+    handshake_.BeginFlush(lock);
     queue_.Clear();
   }
-  work_.notify_all();
   space_.notify_all();
   output_.DeliverBeginFlush();
   return S_OK;
 }
 
-HRESULT DecoderFilter::EndFlush() {
-  {
-    std::unique_lock lock(lock_);
-    acked_.wait(lock, [&] { return !workerRunning_ || ackedGeneration_ == flushGeneration_; });
-  }
+HRESULT DecoderFilter::OnEndFlush() {
+  handshake_.AwaitFlushSeen();
   output_.DeliverEndFlush();
-  {
-    std::lock_guard lock(lock_);
-    flushing_ = false;
-  }
-  work_.notify_all();
+  auto lock = handshake_.Hold();
+  handshake_.EndFlush(lock);
   return S_OK;
 }
 
-HRESULT DecoderFilter::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
+HRESULT DecoderFilter::OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
   {
-    std::lock_guard lock(lock_);
+    auto lock = handshake_.Hold();
     segmentStart_ = start;
     segmentStop_ = stop;
   }
@@ -149,19 +128,19 @@ HRESULT DecoderFilter::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, dou
 }
 
 REFERENCE_TIME DecoderFilter::SegmentStart() const {
-  std::lock_guard lock(lock_);
+  auto lock = handshake_.Hold();
   return segmentStart_;
 }
 
 REFERENCE_TIME DecoderFilter::SegmentLength() const {
-  std::lock_guard lock(lock_);
+  auto lock = handshake_.Hold();
   return segmentStop_ - segmentStart_;
 }
 
 HRESULT DecoderFilter::DeliverSample(IMediaSample* sample) {
   {
-    std::lock_guard lock(lock_);
-    if (stopping_ || flushing_ || workerGeneration_ != flushGeneration_) return S_FALSE;
+    auto lock = handshake_.Hold();
+    if (!handshake_.Current(lock, workerGeneration_)) return S_FALSE;
   }
   return output_.Deliver(sample);
 }
@@ -172,26 +151,24 @@ void DecoderFilter::WorkerLoop() {
     bool flush = false;
     unsigned generation = 0;
     {
-      std::unique_lock lock(lock_);
-      work_.wait(lock, [&] {
-        return stopping_ || (flushing_ && ackedGeneration_ != flushGeneration_) || (!flushing_ && !queue_.Empty());
+      auto lock = handshake_.Hold();
+      handshake_.Wait(lock, [&] {
+        return handshake_.StopRequested(lock) || handshake_.FlushUnseen(lock) ||
+               (!handshake_.Flushing(lock) && !queue_.Empty());
       });
-      if (stopping_) return;
-      if (flushing_) {
+      if (handshake_.StopRequested(lock)) return;
+      generation = handshake_.Generation(lock);
+      if (handshake_.Flushing(lock)) {
         flush = true;
-        generation = flushGeneration_;
       } else {
         item = queue_.Pop();
-        workerGeneration_ = flushGeneration_;
+        workerGeneration_ = generation;
       }
     }
     if (flush) {
       FlushCodec();
-      {
-        std::lock_guard lock(lock_);
-        ackedGeneration_ = generation;
-      }
-      acked_.notify_all();
+      auto lock = handshake_.Hold();
+      handshake_.Acknowledge(lock, generation);
       continue;
     }
     space_.notify_one();
@@ -199,8 +176,8 @@ void DecoderFilter::WorkerLoop() {
       Drain();
       bool current;
       {
-        std::lock_guard lock(lock_);
-        current = !stopping_ && !flushing_ && workerGeneration_ == flushGeneration_;
+        auto lock = handshake_.Hold();
+        current = handshake_.Current(lock, workerGeneration_);
       }
       if (current) output_.DeliverEndOfStream();
       continue;

@@ -13,12 +13,14 @@
 
 #include "platform/dshow/base_filter.h"
 #include "platform/dshow/ffmpeg_util.h"
+#include "platform/dshow/forwarding_input_pin.h"
 #include "platform/dshow/packet_queue.h"
 #include "platform/dshow/stream_format.h"
+#include "platform/dshow/streaming_handshake.h"
 
 namespace dshow {
 
-class DecoderFilter : public BaseFilter, public IStreamStatistics {
+class DecoderFilter : public BaseFilter, public IStreamStatistics, protected InputHandler {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
     return BaseFilter::QueryInterface(riid, object);
@@ -32,26 +34,6 @@ class DecoderFilter : public BaseFilter, public IStreamStatistics {
   std::vector<BasePin*> Pins() override { return {&input_, &output_}; }
 
  protected:
-  class Input final : public DemandInputPin {
-   public:
-    explicit Input(DecoderFilter& owner) : DemandInputPin(owner, u"Input"), owner_(owner) {}
-    HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override { return owner_.CheckInputType(mt); }
-    HRESULT STDMETHODCALLTYPE Receive(IMediaSample* pSample) override { return owner_.ReceivePacket(pSample); }
-    HRESULT STDMETHODCALLTYPE EndOfStream() override { return owner_.QueueEndOfStream(); }
-    HRESULT STDMETHODCALLTYPE BeginFlush() override { return owner_.BeginFlush(); }
-    HRESULT STDMETHODCALLTYPE EndFlush() override { return owner_.EndFlush(); }
-    HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME tStart, REFERENCE_TIME tStop, double dRate) override {
-      return owner_.NewSegment(tStart, tStop, dRate);
-    }
-    BOOL STDMETHODCALLTYPE FramesWanted() override { return owner_.output_.DownstreamWantsFrames() ? TRUE : FALSE; }
-
-   protected:
-    HRESULT CompleteConnect(IPin*) override { return owner_.SetInputType(ConnectionType().Get()); }
-
-   private:
-    DecoderFilter& owner_;
-  };
-
   class Output final : public OutputPin {
    public:
     explicit Output(DecoderFilter& owner) : OutputPin(owner, u"Output"), owner_(owner) {}
@@ -68,8 +50,8 @@ class DecoderFilter : public BaseFilter, public IStreamStatistics {
   DecoderFilter(const CLSID& clsid, std::size_t maxPackets, std::size_t maxBytes);
   ~DecoderFilter() override;
 
-  // Media types. SetInputType runs when the input connects and prepares the output types.
-  virtual HRESULT CheckInputType(const AM_MEDIA_TYPE& mt) = 0;
+  // Media types (CheckInputType: see InputHandler). SetInputType runs when the input connects and
+  // prepares the output types.
   virtual HRESULT SetInputType(const AM_MEDIA_TYPE& mt) = 0;
   virtual bool OutputType(int index, MediaType& mt) = 0;
   virtual HRESULT CheckOutputType(const AM_MEDIA_TYPE& mt) = 0;
@@ -91,7 +73,7 @@ class DecoderFilter : public BaseFilter, public IStreamStatistics {
   // A codec opened for these parameters with the stream's time base; null when it cannot be.
   static CodecContextPtr OpenCodec(const AVCodecParameters& parameters, AVRational timeBase, bool threads);
 
-  Input input_;
+  ForwardingInputPin input_;
   Output output_;
 
  private:
@@ -99,25 +81,22 @@ class DecoderFilter : public BaseFilter, public IStreamStatistics {
   HRESULT OnPause(FILTER_STATE from) override;
   void OnStop() override;
 
-  HRESULT ReceivePacket(IMediaSample* sample);
-  HRESULT QueueEndOfStream();
-  HRESULT BeginFlush();
-  HRESULT EndFlush();
-  HRESULT NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate);
+  // The input pin's calls.
+  HRESULT OnInputConnected(const MediaType& type) override { return SetInputType(type.Get()); }
+  HRESULT OnReceive(IMediaSample* sample) override;
+  HRESULT OnEndOfStream() override;
+  HRESULT OnBeginFlush() override;
+  HRESULT OnEndFlush() override;
+  HRESULT OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
+  bool InputWantsFrames() override { return output_.DownstreamWantsFrames(); }
+
   void WorkerLoop();
 
-  mutable std::mutex lock_;
-  std::condition_variable work_;   // the thread: a packet, a flush or the stop
+  // Its lock also guards the members below it.
+  mutable StreamingHandshake handshake_;
   std::condition_variable space_;  // the source: room in the queue
-  std::condition_variable acked_;  // EndFlush: the thread has flushed
-  // Guarded by lock_:
   PacketQueue queue_;
-  bool stopping_ = false;
-  bool flushing_ = false;
-  unsigned flushGeneration_ = 0;
-  unsigned ackedGeneration_ = 0;
   unsigned workerGeneration_ = 0;  // the generation of the packet being decoded
-  bool workerRunning_ = false;
   REFERENCE_TIME segmentStart_ = 0;
   REFERENCE_TIME segmentStop_ = 0;
 

@@ -16,11 +16,6 @@
 #include "platform/dshow/event_codes.h"
 #include "platform/dshow/filter_interfaces.h"
 #include "platform/dshow/media_types.h"
+#include "platform/dshow/registration.h"
 #include "platform/dshow/sample_grabber.h"
 #include "platform/dshow/seeking_interface.h"
-
-namespace dshow {
-// Registers the filter graph, the sample grabber and every filter class with the COM class
-// registry, and the video renderer's window class. Call once at start-up; later calls do nothing.
-void RegisterClasses();
-}  // namespace dshow

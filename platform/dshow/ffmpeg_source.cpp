@@ -140,7 +140,7 @@ HRESULT FFmpegSource::Load(LPCOLESTR pszFileName, const AM_MEDIA_TYPE*) {
   seekable_ = format->pb && (format->pb->seekable & AVIO_SEEKABLE_NORMAL) && duration_ > 0;
   fileName_ = name;
   format_ = std::move(format);
-  std::lock_guard lock(commandLock_);
+  auto lock = handshake_.Hold();
   start_ = 0;
   stop_ = End();
   return S_OK;
@@ -220,14 +220,14 @@ HRESULT FFmpegSource::QueryPreferredFormat(GUID* pFormat) {
 
 HRESULT FFmpegSource::GetTimeFormat(GUID* pFormat) {
   if (!pFormat) return E_POINTER;
-  std::lock_guard lock(commandLock_);
+  auto lock = handshake_.Hold();
   *pFormat = timeFormat_;
   return S_OK;
 }
 
 HRESULT FFmpegSource::IsUsingTimeFormat(const GUID* pFormat) {
   if (!pFormat) return E_POINTER;
-  std::lock_guard lock(commandLock_);
+  auto lock = handshake_.Hold();
   return *pFormat == timeFormat_ ? S_OK : S_FALSE;
 }
 
@@ -235,7 +235,7 @@ HRESULT FFmpegSource::SetTimeFormat(const GUID* pFormat) {
   if (!pFormat) return E_POINTER;
   if (IsFormatSupported(pFormat) != S_OK) return E_INVALIDARG;
   if (State() != State_Stopped) return VFW_E_WRONG_STATE;
-  std::lock_guard lock(commandLock_);
+  auto lock = handshake_.Hold();
   timeFormat_ = *pFormat;
   return S_OK;
 }
@@ -252,7 +252,7 @@ HRESULT FFmpegSource::GetStopPosition(LONGLONG* pStop) {
   GUID format;
   REFERENCE_TIME stop;
   {
-    std::lock_guard lock(commandLock_);
+    auto lock = handshake_.Hold();
     format = timeFormat_;
     stop = stop_;
   }
@@ -264,7 +264,7 @@ HRESULT FFmpegSource::GetCurrentPosition(LONGLONG* pCurrent) {
   GUID format;
   REFERENCE_TIME start;
   {
-    std::lock_guard lock(commandLock_);
+    auto lock = handshake_.Hold();
     format = timeFormat_;
     start = start_;
   }
@@ -297,7 +297,7 @@ HRESULT FFmpegSource::SetPositionsAndRestart(LONGLONG* pCurrent, DWORD dwCurrent
   GUID format;
   REFERENCE_TIME current, stop;
   {
-    std::lock_guard lock(commandLock_);
+    auto lock = handshake_.Hold();
     format = timeFormat_;
     current = start_;
     stop = stop_;
@@ -318,35 +318,27 @@ HRESULT FFmpegSource::SetPositionsAndRestart(LONGLONG* pCurrent, DWORD dwCurrent
 
   const bool seek = currentMode != AM_SEEKING_NoPositioning;
   if (!seek || State() == State_Stopped) {
-    std::lock_guard lock(commandLock_);
+    auto lock = handshake_.Hold();
     if (seek) start_ = current;
     stop_ = stop;
   } else {
     // Empty the pipeline, let the thread see it, start the new segment, then let it seek.
     {
-      std::lock_guard lock(commandLock_);
-      flushing_ = true;
-      ++flushGeneration_;
+      auto lock = handshake_.Hold();
+      handshake_.BeginFlush(lock);
       pendingSeek_ = current;
       start_ = current;
       stop_ = stop;
     }
-    wake_.notify_all();
     for (auto& pin : pins_) pin->DeliverBeginFlush();
-    {
-      std::unique_lock lock(commandLock_);
-      acked_.wait(lock, [&] { return ackedGeneration_ == flushGeneration_ || !threadRunning_; });
-    }
+    handshake_.AwaitFlushSeen();
     for (auto& pin : pins_) {
       pin->DeliverEndFlush();
       pin->DeliverNewSegment(current, stop, 1.0);
     }
     if (beforeRestart) beforeRestart(context);
-    {
-      std::lock_guard lock(commandLock_);
-      flushing_ = false;
-    }
-    wake_.notify_all();
+    auto lock = handshake_.Hold();
+    handshake_.EndFlush(lock);
   }
   if (pCurrent && (dwCurrentFlags & AM_SEEKING_ReturnTime)) FromMediaTime(current, format, *pCurrent);
   if (pStop && (dwStopFlags & AM_SEEKING_ReturnTime)) FromMediaTime(stop, format, *pStop);
@@ -391,14 +383,11 @@ HRESULT FFmpegSource::OnPause(FILTER_STATE from) {
   if (!format_) return VFW_E_NOT_CONNECTED;
   REFERENCE_TIME start, stop;
   {
-    std::lock_guard lock(commandLock_);
+    auto lock = handshake_.Hold();
+    handshake_.Start(lock);
     start = start_;
     stop = stop_;
-    stopping_ = false;
-    flushing_ = false;
-    ackedGeneration_ = flushGeneration_;
     pendingSeek_ = start;
-    threadRunning_ = true;
   }
   for (auto& pin : pins_) pin->DeliverNewSegment(start, stop, 1.0);
   thread_ = std::thread(&FFmpegSource::DemuxLoop, this);
@@ -408,17 +397,14 @@ HRESULT FFmpegSource::OnPause(FILTER_STATE from) {
 void FFmpegSource::OnStop() {
   if (!thread_.joinable()) return;
   {
-    std::lock_guard lock(commandLock_);
-    stopping_ = true;
+    auto lock = handshake_.Hold();
+    handshake_.RequestStop(lock);
   }
-  wake_.notify_all();
   // Downstream is normally stopped first; a flush frees the thread if it is not.
   for (auto& pin : pins_) pin->DeliverBeginFlush();
   thread_.join();
   for (auto& pin : pins_) pin->DeliverEndFlush();
-  std::lock_guard lock(commandLock_);
-  threadRunning_ = false;
-  acked_.notify_all();
+  handshake_.Ended();
 }
 
 // ---- demultiplexing thread ----
@@ -440,17 +426,16 @@ void FFmpegSource::DemuxLoop() {
   for (;;) {
     std::optional<REFERENCE_TIME> seekTo;
     {
-      std::unique_lock lock(commandLock_);
+      auto lock = handshake_.Hold();
       for (;;) {
-        if (stopping_) {
-          threadRunning_ = false;
-          acked_.notify_all();
+        if (handshake_.StopRequested(lock)) {
+          lock.unlock();
+          handshake_.Ended();
           return;
         }
-        if (flushing_) {
-          ackedGeneration_ = flushGeneration_;
-          acked_.notify_all();
-          wake_.wait(lock);
+        if (handshake_.Flushing(lock)) {
+          handshake_.Acknowledge(lock, handshake_.Generation(lock));
+          handshake_.WaitForChange(lock);
           continue;
         }
         if (pendingSeek_) {
@@ -461,7 +446,7 @@ void FFmpegSource::DemuxLoop() {
         }
         if (!Idle()) break;
         // Nothing to read: look again now and then whether the pictures are wanted again.
-        if (wake_.wait_for(lock, kDemandPoll) == std::cv_status::timeout) break;
+        if (!handshake_.WaitForChange(lock, kDemandPoll)) break;
       }
     }
     if (seekTo) {

@@ -8,7 +8,6 @@
 // other streams skip what they already had.
 #pragma once
 
-#include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -19,6 +18,7 @@
 #include "platform/dshow/base_filter.h"
 #include "platform/dshow/ffmpeg_util.h"
 #include "platform/dshow/seeking_interface.h"
+#include "platform/dshow/streaming_handshake.h"
 
 namespace dshow {
 
@@ -129,15 +129,8 @@ class FFmpegSource final : public BaseFilter, public IFileSourceFilter, public I
   REFERENCE_TIME segmentStop_ = 0;
   int readErrors_ = 0;
 
-  mutable std::mutex commandLock_;
-  std::condition_variable wake_;   // the thread: a command arrived
-  std::condition_variable acked_;  // the caller: the thread has seen the flush
-  // Guarded by commandLock_:
-  bool stopping_ = false;
-  bool flushing_ = false;
-  unsigned flushGeneration_ = 0;
-  unsigned ackedGeneration_ = 0;
-  bool threadRunning_ = false;
+  // Its lock also guards the members below it.
+  mutable StreamingHandshake handshake_;
   std::optional<REFERENCE_TIME> pendingSeek_;
   REFERENCE_TIME start_ = 0;  // the current segment's start (or the next one's while stopped)
   REFERENCE_TIME stop_ = 0;

@@ -1,3 +1,5 @@
+#include "platform/dshow/registration.h"
+
 #include <mutex>
 
 #include "platform/com/class_registry.h"

@@ -9,27 +9,13 @@
 #include "platform/dshow/base_filter.h"
 #include "platform/dshow/event_codes.h"
 #include "platform/dshow/filter_factories.h"
+#include "platform/dshow/forwarding_input_pin.h"
 #include "platform/dshow/sample_grabber.h"
 
 namespace dshow {
 namespace {
 
 class SampleGrabberFilter;
-
-class GrabberInput final : public DemandInputPin {
- public:
-  explicit GrabberInput(SampleGrabberFilter& owner);
-  HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
-  HRESULT STDMETHODCALLTYPE Receive(IMediaSample* pSample) override;
-  HRESULT STDMETHODCALLTYPE EndOfStream() override;
-  HRESULT STDMETHODCALLTYPE BeginFlush() override;
-  HRESULT STDMETHODCALLTYPE EndFlush() override;
-  HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME tStart, REFERENCE_TIME tStop, double dRate) override;
-  BOOL STDMETHODCALLTYPE FramesWanted() override { return TRUE; }  // the application sees every frame
-
- private:
-  SampleGrabberFilter& owner_;
-};
 
 class GrabberOutput final : public OutputPin {
  public:
@@ -41,9 +27,9 @@ class GrabberOutput final : public OutputPin {
   SampleGrabberFilter& owner_;
 };
 
-class SampleGrabberFilter final : public BaseFilter, public ISampleGrabber {
+class SampleGrabberFilter final : public BaseFilter, public ISampleGrabber, private InputHandler {
  public:
-  SampleGrabberFilter() : BaseFilter(CLSID_SampleGrabber), input_(*this), output_(*this) {}
+  SampleGrabberFilter() : BaseFilter(CLSID_SampleGrabber), input_(*this, u"Input", *this), output_(*this) {}
   ~SampleGrabberFilter() override { Stop(); }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
@@ -62,15 +48,20 @@ class SampleGrabberFilter final : public BaseFilter, public ISampleGrabber {
 
   std::vector<BasePin*> Pins() override { return {&input_, &output_}; }
 
-  bool Accepts(const AM_MEDIA_TYPE& mt) const;
-  HRESULT Grab(IMediaSample* sample);
-  HRESULT EndOfStream();
-  void Flushing(bool flushing);
-
-  GrabberInput input_;
+  ForwardingInputPin input_;
   GrabberOutput output_;
 
  private:
+  // The input pin's calls: each sample is shown to the callback, then passed on.
+  HRESULT CheckInputType(const AM_MEDIA_TYPE& mt) override;
+  HRESULT OnReceive(IMediaSample* sample) override;
+  HRESULT OnEndOfStream() override;
+  HRESULT OnBeginFlush() override;
+  HRESULT OnEndFlush() override;
+  HRESULT OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
+  bool InputWantsFrames() override { return true; }  // the application sees every frame
+  void SetFlushing(bool flushing);
+
   HRESULT QueryExtra(REFIID riid, void** object) override {
     if (riid == IID_ISampleGrabber) return Hand(static_cast<ISampleGrabber*>(this), object);
     return E_NOINTERFACE;
@@ -94,26 +85,6 @@ class SampleGrabberFilter final : public BaseFilter, public ISampleGrabber {
   std::condition_variable callbackReturned_;
 };
 
-GrabberInput::GrabberInput(SampleGrabberFilter& owner) : DemandInputPin(owner, u"Input"), owner_(owner) {}
-
-HRESULT GrabberInput::CheckMediaType(const AM_MEDIA_TYPE& mt) { return owner_.Accepts(mt) ? S_OK : S_FALSE; }
-HRESULT GrabberInput::Receive(IMediaSample* pSample) { return owner_.Grab(pSample); }
-HRESULT GrabberInput::EndOfStream() { return owner_.EndOfStream(); }
-HRESULT GrabberInput::BeginFlush() {
-  owner_.Flushing(true);
-  owner_.output_.DeliverBeginFlush();
-  return S_OK;
-}
-HRESULT GrabberInput::EndFlush() {
-  owner_.output_.DeliverEndFlush();
-  owner_.Flushing(false);
-  return S_OK;
-}
-HRESULT GrabberInput::NewSegment(REFERENCE_TIME tStart, REFERENCE_TIME tStop, double dRate) {
-  owner_.output_.DeliverNewSegment(tStart, tStop, dRate);
-  return S_OK;
-}
-
 GrabberOutput::GrabberOutput(SampleGrabberFilter& owner) : OutputPin(owner, u"Output"), owner_(owner) {}
 
 // Samples pass through unchanged: the output offers and takes exactly the input's type.
@@ -132,9 +103,9 @@ bool GrabberOutput::GetMediaType(int index, MediaType& mt) {
   return true;
 }
 
-bool SampleGrabberFilter::Accepts(const AM_MEDIA_TYPE& mt) const {
+HRESULT SampleGrabberFilter::CheckInputType(const AM_MEDIA_TYPE& mt) {
   std::lock_guard lock(lock_);
-  return wanted_.IsEmpty() || MatchesPartial(mt, wanted_.Get());
+  return wanted_.IsEmpty() || MatchesPartial(mt, wanted_.Get()) ? S_OK : S_FALSE;
 }
 
 HRESULT SampleGrabberFilter::OnPause(FILTER_STATE from) {
@@ -146,14 +117,30 @@ HRESULT SampleGrabberFilter::OnPause(FILTER_STATE from) {
   return S_OK;
 }
 
-void SampleGrabberFilter::Flushing(bool flushing) {
+void SampleGrabberFilter::SetFlushing(bool flushing) {
   std::lock_guard lock(lock_);
   flushing_ = flushing;
   if (flushing) shotTaken_ = false;  // a seek may take the next shot
 }
 
-HRESULT SampleGrabberFilter::Grab(IMediaSample* sample) {
-  if (!sample) return E_POINTER;
+HRESULT SampleGrabberFilter::OnBeginFlush() {
+  SetFlushing(true);
+  output_.DeliverBeginFlush();
+  return S_OK;
+}
+
+HRESULT SampleGrabberFilter::OnEndFlush() {
+  output_.DeliverEndFlush();
+  SetFlushing(false);
+  return S_OK;
+}
+
+HRESULT SampleGrabberFilter::OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
+  output_.DeliverNewSegment(start, stop, rate);
+  return S_OK;
+}
+
+HRESULT SampleGrabberFilter::OnReceive(IMediaSample* sample) {
   if (State() == State_Stopped) return VFW_E_WRONG_STATE;
   BYTE* data = nullptr;
   sample->GetPointer(&data);
@@ -192,13 +179,13 @@ HRESULT SampleGrabberFilter::Grab(IMediaSample* sample) {
   }
   HRESULT hr = output_.IsConnected() ? output_.Deliver(sample) : S_OK;
   if (oneShot) {
-    EndOfStream();
+    OnEndOfStream();
     return S_FALSE;
   }
   return hr;
 }
 
-HRESULT SampleGrabberFilter::EndOfStream() {
+HRESULT SampleGrabberFilter::OnEndOfStream() {
   if (output_.IsConnected()) return output_.DeliverEndOfStream();
   // Nothing downstream: the grabber is where the stream ends.
   NotifyEvent(EC_COMPLETE, S_OK, reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(this)));

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/dshow/error_codes.h"
+#include "platform/dshow/dshow.h"
 #include "platform/mediaplayer/error_texts.h"
 #include "platform/mediaplayer/player_control.h"
 #include "platform/mediaplayer/variant_coercion.h"

@@ -5,8 +5,7 @@
 // begins; a sequence of events stops as soon as a handler has changed it.
 #include <QTimer>
 
-#include "platform/dshow/error_codes.h"
-#include "platform/dshow/event_codes.h"
+#include "platform/dshow/dshow.h"
 #include "platform/mediaplayer/player_control.h"
 #include "platform/mediaplayer/variant_values.h"
 

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "platform/com/system_values.h"
-#include "platform/dshow/error_codes.h"
+#include "platform/dshow/dshow.h"
 #include "platform/mediaplayer/player_control.h"
 #include "platform/mediaplayer/variant_values.h"
 

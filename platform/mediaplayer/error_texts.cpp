@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/dshow/error_codes.h"
+#include "platform/dshow/dshow.h"
 
 namespace mediaplayer {
 namespace {

@@ -273,10 +273,3 @@ struct IMediaPlayerCompatibility : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE get_FilterGraph(IUnknown** graph) = 0;
 };
 COM_INTERFACE_ID(IMediaPlayerCompatibility, IID_IMediaPlayerCompatibility);
-
-namespace mediaplayer {
-// Registers the control's class, as an installed system has it, with the COM class registry (and so
-// in the HKEY_CLASSES_ROOT view). Call at start-up, after the media streaming layer's registration;
-// later calls do nothing.
-void RegisterClasses();
-}  // namespace mediaplayer

@@ -195,6 +195,10 @@ BOOL WINAPI SetConsoleCtrlHandler(PHANDLER_ROUTINE handler, BOOL add);
 
 // The Windows directory: the program's per-user data folder (created when first asked for).
 UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size);
+// The folder for temporary files, with a trailing delimiter: the per-user folder that stands for
+// the drive root's temporary files (created when first asked for). The length without the NUL,
+// or the size needed with it when the buffer is too small; 0 on failure.
+DWORD WINAPI GetTempPathA(DWORD size, LPSTR buffer);
 // An alias of an existing path that holds no blank, quote, backslash or non-ASCII character, so
 // that it can stand unquoted on a command line; the path itself when it is already such a path.
 DWORD WINAPI GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size);

@@ -154,6 +154,9 @@ std::string ProcessAliasFolder() {
   const std::string folder = AliasFolder();
   if (folder.empty()) return "";
   const std::string own = folder + "/" + std::to_string(getpid());
+  struct stat existing {};
+  // The first alias of this process clears away those of copies that have ended.
+  if (lstat(own.c_str(), &existing) != 0) RemoveAbandonedAliases();
   if (!IsPrivateFolder(own)) return "";
   OwnAliasFolders::Instance().Add(own);
   return own;
@@ -193,12 +196,15 @@ HMODULE const kOwnModule = reinterpret_cast<HMODULE>(static_cast<ULONG_PTR>(0x40
 
 UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size) { return CopyOut(win32::WindowsDirectory(), buffer, size); }
 
+DWORD WINAPI GetTempPathA(DWORD size, LPSTR buffer) { return CopyOut(win32::TemporaryRoot(), buffer, size); }
+
 BOOL WINAPI SHGetSpecialFolderPathA(HWND, LPSTR path, int folder, BOOL create) {
-  if (path == nullptr || folder != CSIDL_APPDATA) {
+  if (path == nullptr || (folder != CSIDL_APPDATA && folder != CSIDL_PROFILE)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  const std::string found = win32::ApplicationDataFolder();
+  const std::string found =
+      folder == CSIDL_APPDATA ? win32::ApplicationDataFolder() : win32::WithoutTrailingDelimiter(win32::DefaultRoot());
   if (found.size() >= MAX_PATH) {  // the caller's buffer holds MAX_PATH characters
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
     return FALSE;

@@ -33,7 +33,8 @@ void MakeFolders(const std::string& path);
 // command line would split, owned by the user and private.
 std::string AliasFolder();
 // This process's own folder of aliases inside AliasFolder(), named by its process id; empty when
-// it cannot be made. It goes, with its aliases, when the process ends normally.
+// it cannot be made. Making it first removes the folders of processes that have ended; it goes,
+// with its aliases, when the process ends normally.
 std::string ProcessAliasFolder();
 // Removes the aliases of processes that no longer run (never those of a running one).
 void RemoveAbandonedAliases();

@@ -15,9 +15,12 @@ constexpr UINT_PTR SE_ERR_FNF = 2;
 HINSTANCE WINAPI ShellExecuteA(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory,
                                INT showCommand);
 
-// Special folders: only CSIDL_APPDATA, the user's folder for programs' settings. The path buffer
-// holds MAX_PATH characters; create makes the folder when it is missing.
+// Special folders: CSIDL_APPDATA, the user's folder for programs' settings, and CSIDL_PROFILE,
+// the user's own folder (where the drive root "C:\" the program offers as a folder lies). The path
+// buffer holds MAX_PATH characters, without a trailing delimiter; create makes the folder when it
+// is missing.
 constexpr int CSIDL_APPDATA = 0x001A;
+constexpr int CSIDL_PROFILE = 0x0028;
 BOOL WINAPI SHGetSpecialFolderPathA(HWND owner, LPSTR path, int folder, BOOL create);
 
 // Files dropped from the desktop's file manager. A window that accepts files (DragAcceptFiles)

@@ -3,7 +3,6 @@
 
 #include "platform/win32/errors.h"
 #include "platform/win32/kernel32.h"
-#include "platform/win32/places.h"
 #include "platform/win32/profile.h"
 #include "platform/win32/resources.h"
 #include "platform/win32/shell32.h"

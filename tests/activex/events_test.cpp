@@ -13,8 +13,10 @@ class EventTest : public HostTest {
     host = MakeHost();
     host->ConnectObject();
   }
-  // Fires from the control: arguments first argument first.
-  void Fire(DISPID id, std::vector<VARIANT> arguments) { Control().Fire(id, std::move(arguments)); }
+  // Fires from the control: arguments first argument first; answers them as the host left them.
+  std::vector<VARIANT> Fire(DISPID id, std::vector<VARIANT> arguments) {
+    return Control().Fire(id, std::move(arguments));
+  }
   THost* host = nullptr;
 };
 
@@ -178,7 +180,11 @@ TEST_F(EventTest, KeyEventsGiveChangedKeysBackOnlyThroughReferencesAndOnlyAsWide
   Fire(DISPID_KEYDOWN, {keyByReference, Long(2)});
   EXPECT_EQ(key, 0);
 
-  host->OnKeyPress = [](TObject*, char& ch) { ch = 'B'; };
+  int pressed = 0;
+  host->OnKeyPress = [&](TObject*, char& ch) {
+    ++pressed;
+    ch = 'B';
+  };
   SHORT ascii = 0x4161;  // 'a' in the low byte
   VARIANT asciiByReference = Of(VT_I2 | VT_BYREF);
   asciiByReference.piVal = &ascii;
@@ -190,9 +196,11 @@ TEST_F(EventTest, KeyEventsGiveChangedKeysBackOnlyThroughReferencesAndOnlyAsWide
   host->OnKeyDown = [](TObject*, WORD& k, TShiftState) { k = 0x1234; };
   Fire(DISPID_KEYDOWN, {byteByReference, Long(0)});  // a 16-bit key into an 8-bit variable
   EXPECT_EQ(small, 0x34);
-  VARIANT byValue = Long('a');
-  Fire(DISPID_KEYPRESS, {byValue});  // nothing to give back into
-  EXPECT_EQ(byValue.lVal, 'a');
+  const std::vector<VARIANT> given = Fire(DISPID_KEYPRESS, {Long('a')});  // nothing to give back into
+  EXPECT_EQ(pressed, 2);
+  ASSERT_EQ(given.size(), 1u);
+  EXPECT_EQ(given[0].vt, VT_I4);
+  EXPECT_EQ(given[0].lVal, 'a') << "a key given by value was written into";
 
   VARIANT notANumber = Of(VT_DISPATCH);
   notANumber.pdispVal = nullptr;

@@ -73,10 +73,14 @@ TEST_F(HostTest, ActivationThatFailsSaysWhyAndLeavesTheHostWithoutAWindow) {
   EXPECT_FALSE(other->HandleAllocated());
 }
 
-TEST_F(HostTest, AHiddenHostHidesTheControlsWindow) {
-  THost* host = MakeHost();
-  host->SetVisible(false);
+TEST_F(HostTest, AHiddenHostHidesTheControlsWindowThatTheControlShowedOnActivation) {
   form->Show();
+  Behaviour showing;
+  showing.showsWindowWhenAttached = true;
+  THost* host = MakeHost(showing);
+  host->SetVisible(false);
+  host->HandleNeeded();
+  ASSERT_TRUE(Control().shownWhenAttached);
   EXPECT_FALSE(IsWindowVisible(host->Handle()));
 }
 

@@ -76,10 +76,11 @@ bool TestControl::Called(const std::string& call) const {
   return false;
 }
 
-void TestControl::Fire(DISPID id, std::vector<VARIANT> arguments) {
+std::vector<VARIANT> TestControl::Fire(DISPID id, std::vector<VARIANT> arguments) {
   std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
   DISPPARAMS parameters{reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
   events.FireDispatch(id, parameters);
+  return std::vector<VARIANT>(reversed.rbegin(), reversed.rend());
 }
 
 void TestControl::SetProperty(DISPID id, const VARIANT& value) {
@@ -372,6 +373,10 @@ LRESULT CALLBACK TestControl::WindowProcedure(HWND window, UINT message, WPARAM 
   auto* control = reinterpret_cast<TestControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (control) control->windowMessages.push_back(message);
   if (message == WM_QUERYNEWPALETTE) return control && control->behaviour.realizesPalette ? kPaletteAnswer : 0;
+  if (message == WM_NULL && control && control->behaviour.showsWindowWhenAttached) {
+    ShowWindow(window, SW_SHOWNA);
+    control->shownWhenAttached = true;
+  }
   return DefWindowProcA(window, message, wParam, lParam);
 }
 

@@ -37,8 +37,9 @@ struct Behaviour {
   bool hasPoints = true;       // answers IConnectionPointContainer
   bool notifiesPuts = true;    // a written property is told to the property sinks
   bool realizesPalette = false;
-  WORD translatedKey = 0;        // TranslateAccelerator takes this virtual key
-  std::vector<ACCEL> mnemonics;  // GetControlInfo's accelerators
+  bool showsWindowWhenAttached = false;  // shows its window when the host has taken it (WM_NULL)
+  WORD translatedKey = 0;                // TranslateAccelerator takes this virtual key
+  std::vector<ACCEL> mnemonics;          // GetControlInfo's accelerators
 };
 
 class TestControl final : public IOleObject,
@@ -70,6 +71,7 @@ class TestControl final : public IOleObject,
   ComPtr<IOleClientSite> site;
   ComPtr<IOleInPlaceSite> inPlaceSite;
   HWND window = nullptr;
+  bool shownWhenAttached = false;
   HACCEL mnemonicTable = nullptr;
   bool uiActive = false;
   com::ConnectionPointContainer points{static_cast<IOleObject&>(*this)};
@@ -77,8 +79,8 @@ class TestControl final : public IOleObject,
   com::ConnectionPoint& changes = points.Add(IID_IPropertyNotifySink);
 
   bool Called(const std::string& call) const;
-  // Fires an event with arguments given first argument first.
-  void Fire(DISPID id, std::vector<VARIANT> arguments);
+  // Fires an event with arguments given first argument first; answers them as the sinks left them.
+  std::vector<VARIANT> Fire(DISPID id, std::vector<VARIANT> arguments);
   void SetProperty(DISPID id, const VARIANT& value);
   ULONG Count() const { return references; }
 

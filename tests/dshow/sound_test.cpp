@@ -1,6 +1,8 @@
 // What is heard, and the position the graph reports, while a file is played, paused, sought and
 // played to its end. The timed sound numbers its samples, so the capture tells exactly which part
 // of the file reached the device and when.
+#include <SDL2/SDL.h>
+
 #include <QElapsedTimer>
 #include <chrono>
 #include <thread>
@@ -18,6 +20,13 @@ constexpr int64_t kOneAudioFrame = 1024;                  // samples
 
 int64_t SampleAt(REFERENCE_TIME time) { return time * kRate / UNITS; }
 REFERENCE_TIME TimeOf(int64_t sample) { return sample * UNITS / kRate; }
+
+// Whether a sound device that SDL has open asks for sound now, rather than being paused.
+bool ADeviceIsPlaying() {
+  for (SDL_AudioDeviceID id = 1; id < 32; ++id)
+    if (SDL_GetAudioDeviceStatus(id) == SDL_AUDIO_PLAYING) return true;
+  return false;
+}
 
 class Sound : public GraphTest {
  protected:
@@ -95,6 +104,34 @@ TEST_F(Sound, APauseWithinFiftyMillisecondsOfRunLetsNothingBeHeard) {
   EXPECT_EQ(0, Position(graph.Get()));
   ASSERT_EQ(S_OK, control->Stop());
   EXPECT_EQ(HeardSound::npos, Heard().FirstSound()) << "sound reached the device";
+}
+
+TEST_F(Sound, TheDeviceIsPausedWhileTheGraphIsAndPlayingAgainStartsSilently) {
+  ComPtr<IGraphBuilder> graph = Open("timed.wav");
+  ASSERT_TRUE(SUCCEEDED(Control(graph.Get(), &IMediaControl::Pause)));
+  Pump(100);
+  EXPECT_FALSE(ADeviceIsPlaying()) << "the paused graph keeps the device asking for sound";
+  ASSERT_TRUE(SUCCEEDED(Control(graph.Get(), &IMediaControl::Run)));
+  Pump(400);
+  EXPECT_TRUE(ADeviceIsPlaying());
+  ASSERT_TRUE(SUCCEEDED(Control(graph.Get(), &IMediaControl::Pause)));
+  EXPECT_FALSE(ADeviceIsPlaying());
+  const std::size_t heardWhenPaused = Heard().Frames();
+  Pump(200);
+  ASSERT_TRUE(SUCCEEDED(Control(graph.Get(), &IMediaControl::Run)));
+  Pump(300);
+  ASSERT_EQ(S_OK, Control(graph.Get(), &IMediaControl::Stop));
+
+  // Each start sounds the file where it stood, with nothing before it.
+  const HeardSound heard = Heard();
+  const std::size_t first = heard.FirstSound();
+  ASSERT_NE(HeardSound::npos, first);
+  EXPECT_EQ(0, heard.SourceSample(first, 0));
+  const std::size_t run = heard.ContinuousRun(first);
+  const std::size_t resumed = heard.FirstSound(first + run);
+  ASSERT_NE(HeardSound::npos, resumed);
+  EXPECT_GE(resumed, heardWhenPaused) << "sound while paused";
+  EXPECT_EQ(static_cast<int64_t>(run), heard.SourceSample(resumed, static_cast<int64_t>(run)));
 }
 
 TEST_F(Sound, SeekingLandsOnTheSampleAskedForWhetherPausedOrPlaying) {

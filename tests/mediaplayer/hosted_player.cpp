@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/dshow/dshow.h"
+#include "platform/mediaplayer/registration.h"
 #include "tests/ui_support/qt_wait.h"
 
 namespace mediaplayer_test {

@@ -11,6 +11,7 @@
 #include "framework/forms.h"
 #include "platform/dshow/dshow.h"
 #include "platform/mediaplayer/media_player.h"
+#include "platform/mediaplayer/registration.h"
 #include "tests/mediaplayer/hosted_player.h"
 #include "tests/mediaplayer/player_media.h"
 #include "tests/ui_support/qt_wait.h"

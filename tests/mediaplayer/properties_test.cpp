@@ -5,6 +5,7 @@
 #include "platform/com/class_registry.h"
 #include "platform/com/ole.h"
 #include "platform/dshow/error_codes.h"
+#include "platform/mediaplayer/registration.h"
 #include "tests/mediaplayer/hosted_player.h"
 
 namespace mediaplayer_test {

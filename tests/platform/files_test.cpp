@@ -198,3 +198,17 @@ TEST(SpecialFolders, ApplicationDataIsTheUsersConfigurationFolder) {
   environment.Set("XDG_CONFIG_HOME", "/" + std::string(MAX_PATH, 'x'));
   EXPECT_FALSE(SHGetSpecialFolderPathA(nullptr, path, CSIDL_APPDATA, FALSE)) << "longer than the buffer";
 }
+
+TEST(SpecialFolders, TheProfileIsTheHomeFolderAndTemporaryFilesHaveTheirOwnFolder) {
+  test_support::TempPlaces places;
+  char path[MAX_PATH] = {};
+  ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, path, CSIDL_PROFILE, FALSE));
+  EXPECT_EQ(std::string(path), places.HomeDir());
+
+  const std::string temporary = places.TempDir() + "/";
+  EXPECT_EQ(GetTempPathA(MAX_PATH, path), temporary.size());
+  EXPECT_EQ(std::string(path), temporary);
+  EXPECT_TRUE(fs::is_directory(path));
+  char small[4];
+  EXPECT_EQ(GetTempPathA(sizeof small, small), temporary.size() + 1) << "the size needed, with the NUL";
+}

@@ -1,4 +1,6 @@
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -6,6 +8,7 @@
 
 #include "platform/win32/command_line.h"
 #include "platform/win32/kernel32.h"
+#include "platform/win32/places.h"
 #include "process_helpers.h"
 #include "tests/support/temp_places.h"
 
@@ -75,6 +78,23 @@ TEST(ShortPath, MissingPathsAndSmallBuffers) {
   const std::string file = places.HomeDir() + "/long_enough_name.avi";
   test_support::WriteFile(file, "x");
   EXPECT_EQ(GetShortPathNameA(file.c_str(), buffer, sizeof buffer), file.size() + 1) << "the size it needs";
+}
+
+TEST(ShortPath, TheFirstAliasOfAProcessClearsAwayTheAliasesOfProcessesThatHaveEnded) {
+  TempPlaces places;
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  waitpid(child, nullptr, 0);
+  const std::string aliases = win32::AliasFolder();
+  for (const std::string& owner : {std::to_string(child), std::to_string(getppid())}) {
+    fs::create_directories(aliases + "/" + owner);
+    fs::create_symlink(places.HomeDir(), aliases + "/" + owner + "/0123-home");
+  }
+  const std::string file = places.HomeDir() + "/clip one.mkv";
+  test_support::WriteFile(file, "x");
+  ASSERT_FALSE(ShortForm(file).empty());
+  EXPECT_FALSE(fs::exists(aliases + "/" + std::to_string(child))) << "an ended process's";
+  EXPECT_TRUE(fs::is_symlink(aliases + "/" + std::to_string(getppid()) + "/0123-home")) << "a running one's";
 }
 
 TEST(ShortPath, TheAliasesOfAProcessGoWhenItEnds) {

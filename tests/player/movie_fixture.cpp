@@ -2,6 +2,7 @@
 
 #include "platform/com/automation.h"
 #include "platform/dshow/dshow.h"
+#include "platform/mediaplayer/registration.h"
 
 namespace player_test {
 

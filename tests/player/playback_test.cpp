@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <filesystem>
 
+#include "platform/dshow/dshow.h"
 #include "tests/mediaplayer/audio_capture.h"
 #include "tests/mediaplayer/player_media.h"
 #include "tests/player/movie_fixture.h"
@@ -22,6 +23,22 @@ struct PositionEvent {
   double oldTime, newTime;
   Cardinal oldFrame, newFrame;
 };
+
+// The video renderer of the player's graph; whoever holds it keeps its window.
+ComPtr<IBaseFilter> VideoRendererOf(IMediaPlayer& player) {
+  ComPtr<IMediaPlayerCompatibility> compatibility = ComPtr<IMediaPlayer>(&player).As<IMediaPlayerCompatibility>();
+  ComPtr<IUnknown> graphObject;
+  if (!compatibility || FAILED(compatibility->get_FilterGraph(graphObject.Put())) || !graphObject) return nullptr;
+  ComPtr<IEnumFilters> filters;
+  if (FAILED(graphObject.As<IFilterGraph>()->EnumFilters(filters.Put()))) return nullptr;
+  IBaseFilter* next = nullptr;
+  ULONG fetched = 0;
+  while (filters->Next(1, &next, &fetched) == S_OK) {
+    ComPtr<IBaseFilter> filter = ComPtr<IBaseFilter>::Attach(next);
+    if (filter.As<IVideoWindow>()) return filter;
+  }
+  return nullptr;
+}
 
 TEST_F(MovieTest, WithoutAutoStartThePlayersOwnStartIsPausedWithinOnePollPeriodAndNothingIsHeard) {
   QElapsedTimer clock;
@@ -208,10 +225,16 @@ TEST_F(MovieTest, TheRenderersWindowIsHookedForFullScreenKeysAndLetGoWhenItsMedi
   WaitForPoll();
   EXPECT_EQ(keys, std::vector<WORD>{'F'});
 
+  // Held here, the old renderer keeps its window after its media has closed.
+  const ComPtr<IBaseFilter> oldRenderer = VideoRendererOf(Player());
+  ASSERT_TRUE(oldRenderer);
   ASSERT_TRUE(OpenAndWait(TestMedia("tone.mp4")));
-  if (IsWindow(renderer)) {
-    EXPECT_NE(GetWindowLongPtrA(renderer, GWLP_WNDPROC), hooked) << "its own procedure again";
-  }
+  ASSERT_TRUE(IsWindow(renderer));
+  EXPECT_NE(GetWindowLongPtrA(renderer, GWLP_WNDPROC), hooked) << "its own procedure again";
+  keys.clear();
+  SendMessageA(renderer, WM_KEYUP, 'H', 0);
+  WaitForPoll();
+  EXPECT_TRUE(keys.empty()) << "the old window still reaches the control";
   EXPECT_NE(movie->RendererWindow(), renderer);
   EXPECT_TRUE(movie->RendererWindow());
 }

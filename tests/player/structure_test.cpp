@@ -1,7 +1,12 @@
 // The control without playback: its parts and start values, the properties it passes to the player,
-// the setting conflicts, the selection's guards, Visible, and the start-up check for the player.
+// the setting conflicts, the selection's guards, a seek the player refuses, Visible, and the
+// start-up check for the player.
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 
+#include "platform/mediaplayer/player_control.h"
+#include "platform/mediaplayer/registration.h"
 #include "tests/player/movie_fixture.h"
 
 namespace player_test {
@@ -27,7 +32,41 @@ std::string PlayerString(HRESULT (IMediaPlayer::*get)(BSTR*), IMediaPlayer& play
   return value.Utf8();
 }
 
+// While it lives, the system's player comes with its own sizing, windowless video and a 3-D border
+// switched on, so that only what the control tells it can switch them off.
+class PlayerWithEverythingOn {
+ public:
+  PlayerWithEverythingOn() {
+    com::RegisterClass(CLSID_MediaPlayer, "Windows Media Player", [](IUnknown* outer, REFIID riid, void** object) {
+      ComPtr<IMediaPlayer> player;
+      if (HRESULT hr = mediaplayer::MediaPlayerControl::Create(outer, IID_IMediaPlayer, player.PutVoid()); FAILED(hr))
+        return hr;
+      player->put_AutoSize(VARIANT_TRUE);
+      player->put_WindowlessVideo(VARIANT_TRUE);
+      player->put_VideoBorder3D(VARIANT_TRUE);
+      return player->QueryInterface(riid, object);
+    });
+  }
+  ~PlayerWithEverythingOn() {
+    com::RegisterClass(CLSID_MediaPlayer, "Windows Media Player", &mediaplayer::MediaPlayerControl::Create);
+  }
+  PlayerWithEverythingOn(const PlayerWithEverythingOn&) = delete;
+  PlayerWithEverythingOn& operator=(const PlayerWithEverythingOn&) = delete;
+};
+
+// The player's host, telling which messages it passes on to the player's own handling.
+class RecordingMovie : public TDerivedMovie_ {
+ public:
+  using TDerivedMovie_::TDerivedMovie_;
+  void DefaultHandler(TMessage& message) override {
+    passedOn.push_back(message.Msg);
+    TDerivedMovie_::DefaultHandler(message);
+  }
+  std::vector<UINT> passedOn;
+};
+
 TEST_F(MovieTest, ConstructionBuildsThePartsAndTellsThePlayerHowItIsHosted) {
+  PlayerWithEverythingOn everythingOn;
   TActiveMovie* fresh = form->CreateComponent<TActiveMovie>();
   EXPECT_EQ(fresh->Color(), clBlack);
   fresh->SetParent(form.get());
@@ -66,8 +105,8 @@ TEST_F(MovieTest, ConstructionBuildsThePartsAndTellsThePlayerHowItIsHosted) {
   EXPECT_NE(fresh->PollTimer()->Name(), fresh->Movie()->Name());
   EXPECT_NE(fresh->Movie()->Name(), movie->Movie()->Name());
 
-  // What construction told the player: no sizing of its own, no windowless video, no 3-D border;
-  // its events come to the host's sink.
+  // What construction told the player (which had them all on): no sizing of its own, no windowless
+  // video, no 3-D border; its events come to the host's sink.
   IMediaPlayer& player = fresh->Movie()->ControlInterface();
   EXPECT_FALSE(PlayerBool(&IMediaPlayer::get_AutoSize, player));
   EXPECT_FALSE(PlayerBool(&IMediaPlayer::get_WindowlessVideo, player));
@@ -105,6 +144,18 @@ TEST_F(MovieTest, TheWindowCreationStepHidesAFormAwayAndTheHelpKeyAsksFirst) {
   };
   SendMessageA(movie->Movie()->Handle(), WM_HELP, 0, 0);
   EXPECT_EQ(asked, std::vector<bool>{true});
+
+  // The player's own help: only while the handler leaves it allowed.
+  RecordingMovie* host = form->CreateComponent<RecordingMovie>();
+  host->SetParent(form.get());
+  host->HandleNeeded();
+  bool allow = false;
+  host->OnF1HelpInvoked = [&](TObject*, bool& canShow) { canShow = allow; };
+  SendMessageA(host->Handle(), WM_HELP, 0, 0);
+  EXPECT_EQ(std::count(host->passedOn.begin(), host->passedOn.end(), WM_HELP), 0) << "refused, yet passed on";
+  allow = true;
+  SendMessageA(host->Handle(), WM_HELP, 0, 0);
+  EXPECT_EQ(std::count(host->passedOn.begin(), host->passedOn.end(), WM_HELP), 1);
 }
 
 TEST_F(MovieTest, PassedOnPropertiesReachThePlayerUnderTheirDispatchIds) {
@@ -121,7 +172,7 @@ TEST_F(MovieTest, PassedOnPropertiesReachThePlayerUnderTheirDispatchIds) {
   movie->SetAutoRewind(false);
   EXPECT_FALSE(PlayerBool(&IMediaPlayer::get_AutoRewind, player));
   movie->SetShowStatusBar(true);
-  EXPECT_TRUE(movie->ShowStatusBar());
+  EXPECT_TRUE(PlayerBool(&IMediaPlayer::get_ShowStatusBar, player));
   movie->SetVideoBorderColor(clRed);
   EXPECT_EQ(PlayerLong(&IMediaPlayer::get_VideoBorderColor, player), clRed);
   movie->SetBaseURL(u"http://example.org/clips/");
@@ -189,6 +240,13 @@ TEST_F(MovieTest, TheSelectionRefusesNegativeValuesAndAnEndBeforeItsStart) {
   movie->SetSelectionStart(-1);
   EXPECT_EQ(movie->SelectionStart(), -1.0);
   EXPECT_EQ(movie->SelectionEnd(), -1.0);
+}
+
+TEST_F(MovieTest, ASeekThePlayerRefusesLeavesItInTheDisplayModeItWasIn) {
+  movie->SetDisplayMode(TDisplayMode::mpFrames);
+  EXPECT_ANY_THROW(movie->Seek(std::nan(""))) << "the player takes no position that is not a number";
+  EXPECT_EQ(PlayerLong(&IMediaPlayer::get_DisplayMode, Player()), mpFrames);
+  EXPECT_EQ(movie->DisplayMode(), TDisplayMode::mpFrames);
 }
 
 TEST_F(MovieTest, VisibleFalsePutsTheVideoOutOfSightAndShowsTheParentsColour) {

@@ -66,10 +66,15 @@ TEST_F(SettingsDialogTest, HandEditedValuesThatNoListHoldsReadAsTheDefaults) {
   EXPECT_EQ(ReadFile(places.SettingsFile()), "[settings]\nparam_1=8\nPARAM_2=3\nPARAM_3=1\n");
 }
 
-TEST_F(SettingsDialogTest, TheKeysKnowHowLongTheListsAre) {
-  EXPECT_EQ(static_cast<int>(Form2->sComboBox1->Items().size()), kBitRateKey.count);
-  EXPECT_EQ(static_cast<int>(Form2->sComboBox2->Items().size()), kSampleRateKey.count);
-  EXPECT_EQ(static_cast<int>(Form2->sComboBox3->Items().size()), kChannelsKey.count);
+TEST_F(SettingsDialogTest, TheDialogShowsTheBatchsListsAndTheKeysKnowHowLongTheyAre) {
+  const std::vector<AnsiString> bitRates = Form2->sComboBox1->Items();
+  ASSERT_EQ(static_cast<int>(bitRates.size()), kBitRateKey.count);
+  EXPECT_EQ(bitRates[7], "112 kbs") << "the texts exactly as shown";
+  EXPECT_EQ(bitRates[static_cast<std::size_t>(kBitRateKey.defaultIndex)], "128 kbps");
+  EXPECT_EQ(Form2->sComboBox2->Items(),
+            std::vector<AnsiString>(std::begin(batch::kSampleRateItems), std::end(batch::kSampleRateItems)));
+  EXPECT_EQ(Form2->sComboBox3->Items(), (std::vector<AnsiString>{"Mono (1)", "Stereo (2)"}));
+  EXPECT_EQ(Selections(), (std::vector<int>{8, 3, 1})) << "chosen before the dialog was ever shown";
   for (const SettingKey* key : {&kBitRateKey, &kSampleRateKey, &kChannelsKey}) {
     WriteFile(places.SettingsFile(), "[SETTINGS]\n" + std::string(key->name) + "=" + IntToStr(key->count - 1) + "\n");
     EXPECT_EQ(ReadSettingIndex(*key), key->count - 1) << key->name;
