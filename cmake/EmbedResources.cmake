@@ -54,5 +54,7 @@ ${rows}};
 ")
   configure_file(${dir}/resources.cpp.in ${dir}/resources.cpp COPYONLY)
   set_source_files_properties(${dir}/resources.S PROPERTIES OBJECT_DEPENDS "${files}")
+  # Its static registration must stay a translation unit of its own.
+  set_source_files_properties(${dir}/resources.cpp PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
   target_sources(${target} PRIVATE ${dir}/resources.S ${dir}/resources.cpp)
 endfunction()

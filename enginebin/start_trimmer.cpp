@@ -2,10 +2,11 @@
 
 #include <cstdlib>
 
+#include "time_code.h"
+
 namespace enginebin {
 namespace {
 
-constexpr int64_t kMicrosPerSecond = 1'000'000;
 // Containers that round timestamps (to milliseconds, say) would make the cut wobble, so a
 // timestamp this close to where the previous frame ended is taken as continuous, not exact.
 constexpr int64_t kContinuityTolerance = 2'000;  // microseconds

@@ -7,7 +7,6 @@
 namespace enginebin {
 namespace {
 
-constexpr int64_t kMicrosPerSecond = 1'000'000;
 // Keeps every accepted value far from int64 overflow (about 31 years).
 constexpr int64_t kMaxWholeSeconds = 1'000'000'000;
 

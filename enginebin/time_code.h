@@ -8,6 +8,9 @@
 
 namespace enginebin {
 
+// The engine keeps every time in microseconds.
+inline constexpr int64_t kMicrosPerSecond = 1'000'000;
+
 // Reads "HH:MM:SS", "MM:SS" or plain seconds, each with an optional decimal fraction, into
 // microseconds. Minutes and seconds after a colon must be below 60. Anything else (signs,
 // blanks, empty parts) gives nullopt.

@@ -9,15 +9,15 @@ namespace {
 
 constexpr std::size_t kPoolSize = 1024;
 
-std::array<TObjectWndProc, kPoolSize>& Slots() {
-  static std::array<TObjectWndProc, kPoolSize> slots;
-  return slots;
+std::array<TObjectWndProc, kPoolSize>& Pool() {
+  static std::array<TObjectWndProc, kPoolSize> pool;
+  return pool;
 }
 
 template <std::size_t N>
 LRESULT CALLBACK SlotProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   // A copy: the method may free its own instance while it runs.
-  TObjectWndProc method = Slots()[N];
+  TObjectWndProc method = Pool()[N];
   return method ? method(window, message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -31,10 +31,10 @@ constexpr std::array<WNDPROC, kPoolSize> kProcedures = MakeProcedures(std::make_
 }  // namespace
 
 WNDPROC MakeObjectInstance(TObjectWndProc method) {
-  auto& slots = Slots();
+  auto& pool = Pool();
   for (std::size_t i = 0; i < kPoolSize; ++i) {
-    if (!slots[i]) {
-      slots[i] = std::move(method);
+    if (!pool[i]) {
+      pool[i] = std::move(method);
       return kProcedures[i];
     }
   }
@@ -44,7 +44,7 @@ WNDPROC MakeObjectInstance(TObjectWndProc method) {
 void FreeObjectInstance(WNDPROC procedure) {
   for (std::size_t i = 0; i < kPoolSize; ++i) {
     if (kProcedures[i] == procedure) {
-      Slots()[i] = nullptr;
+      Pool()[i] = nullptr;
       return;
     }
   }

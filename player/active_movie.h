@@ -390,8 +390,9 @@ class TActiveMovie : public TCustomPanel {
   TPanel* cornerBox_ = nullptr;
   double horzFraction_ = 0.5;
   double vertFraction_ = 0.5;
-  double selectionEnd_ = -1.0;
-  double selectionStart_ = -1.0;
+  static constexpr double kUnset = -1.0;  // a selection end not set, a position not yet reported
+  double selectionEnd_ = kUnset;
+  double selectionStart_ = kUnset;
   bool showControlsCache_ = false;
   bool showScrollBars_ = true;
   int scrollBarsThickness_ = 16;

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr double kUnset = -1.0;
-
 Cardinal RoundFrames(double frames) { return frames > 0 ? static_cast<Cardinal>(std::nearbyint(frames)) : 0; }
 
 }  // namespace

@@ -14,8 +14,6 @@ constexpr char kCustomSizeRefused[] =
 constexpr char kShowControlsRefused[] =
     "this setting is not allowed when ShowControls is enabled. Disable ShowControls first.";
 
-constexpr double kUnset = -1.0;
-
 // The player's display size for a mode that it sizes itself.
 int PlayerDisplaySize(TDisplaySize size) {
   switch (size) {

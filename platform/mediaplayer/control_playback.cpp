@@ -16,8 +16,6 @@ constexpr UINT kOpenDoneMessage = WM_APP + 1;  // wParam: the opening's ticket
 constexpr UINT kGraphEventMessage = WM_APP + 2;
 constexpr double kEndTolerance = 0.001;  // seconds: a position this close to the end is at it
 
-std::u16string Text(BSTR text) { return text ? std::u16string(text, SysStringLen(text)) : std::u16string(); }
-
 }  // namespace
 
 void MediaPlayerControl::OnMessage(UINT message, WPARAM wParam, LPARAM) {
@@ -32,7 +30,7 @@ void MediaPlayerControl::OnMessage(UINT message, WPARAM wParam, LPARAM) {
 }
 
 HRESULT STDMETHODCALLTYPE MediaPlayerControl::Open(BSTR name) {
-  const std::u16string file = Text(name);
+  const std::u16string file = BstrText(name);
   if (file.empty()) return E_INVALIDARG;
   ComPtr<IUnknown> keepAlive(Identity());
   if (PrepareOpen(file)) opener_.Start(file, messages_->Handle(), kOpenDoneMessage, ++openTicket_);

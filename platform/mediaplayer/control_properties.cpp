@@ -35,8 +35,6 @@ HRESULT OutString(BSTR* target, const std::u16string& text) {
   return S_OK;
 }
 
-std::u16string Text(BSTR text) { return text ? std::u16string(text, SysStringLen(text)) : std::u16string(); }
-
 }  // namespace
 
 // --- The open media ---------------------------------------------------------------------------
@@ -86,7 +84,7 @@ HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_CanSeek(VARIANT_BOOL* canSeek)
 
 HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_FileName(BSTR* name) { return OutString(name, fileName_); }
 
-HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_FileName(BSTR name) { return OpenNow(Text(name)); }
+HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_FileName(BSTR name) { return OpenNow(BstrText(name)); }
 
 HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_OpenState(LONG* state) { return Out(state, openState_); }
 HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_PlayState(LONG* state) { return Out(state, playState_); }
@@ -268,10 +266,10 @@ HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_AutoSize(VARIANT_BOOL v) {
   HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_##Name(LONG v) { return PutSetting(id, LongValue(v).Get()); }
 #define MEDIAPLAYER_DEFINE_STRING(Name, id)                           \
   HRESULT STDMETHODCALLTYPE MediaPlayerControl::get_##Name(BSTR* v) { \
-    return OutString(v, Text(settings_.String(id)));                  \
+    return OutString(v, BstrText(settings_.String(id)));              \
   }                                                                   \
   HRESULT STDMETHODCALLTYPE MediaPlayerControl::put_##Name(BSTR v) {  \
-    return PutSetting(id, StringValue(Text(v)).Get());                \
+    return PutSetting(id, StringValue(BstrText(v)).Get());            \
   }
 MEDIAPLAYER_SETTING_BOOLS(MEDIAPLAYER_DEFINE_BOOL)
 MEDIAPLAYER_SETTING_LONGS(MEDIAPLAYER_DEFINE_LONG)

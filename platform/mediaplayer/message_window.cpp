@@ -5,13 +5,13 @@
 namespace mediaplayer {
 namespace {
 
-constexpr char kClassName[] = "MediaPlayerMessages";
+constexpr char kMessageClassName[] = "MediaPlayerMessages";
 
 }  // namespace
 
 MessageWindow::MessageWindow(Handler handler) : handler_(std::move(handler)) {
-  EnsureWindowClass(kClassName);
-  window_ = CreateWindowExA(0, kClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  EnsureWindowClass(kMessageClassName);
+  window_ = CreateWindowExA(0, kMessageClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
   if (!window_) return;
   SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure));

@@ -10,7 +10,7 @@
 namespace mediaplayer {
 namespace {
 
-constexpr char kClassName[] = "MediaPlayerWindow";
+constexpr char kPlayerClassName[] = "MediaPlayerWindow";
 
 // The control windows by handle, for the window procedure (GUI thread only).
 std::map<HWND, PlayerWindow*>& Windows() {
@@ -19,8 +19,8 @@ std::map<HWND, PlayerWindow*>& Windows() {
 }
 
 void RegisterWindowClass() {
-  if (!EnsureWindowClass(kClassName)) return;
-  win32::SetClassWidgetFactory(kClassName, [](const CREATESTRUCTA&, QWidget* parent) {
+  if (!EnsureWindowClass(kPlayerClassName)) return;
+  win32::SetClassWidgetFactory(kPlayerClassName, [](const CREATESTRUCTA&, QWidget* parent) {
     auto* surface = new QWidget(parent);
     QPalette palette = surface->palette();
     palette.setColor(QPalette::Window, Qt::black);
@@ -41,7 +41,7 @@ PixelSize ScreenSize() {
 
 PlayerWindow::PlayerWindow(HWND parent, const RECT& position, Actions actions) : actions_(std::move(actions)) {
   RegisterWindowClass();
-  window_ = CreateWindowExA(0, kClassName, "", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, position.left,
+  window_ = CreateWindowExA(0, kPlayerClassName, "", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, position.left,
                             position.top, position.right - position.left, position.bottom - position.top, parent,
                             nullptr, nullptr, nullptr);
   if (!window_) return;

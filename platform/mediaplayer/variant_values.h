@@ -28,6 +28,9 @@ inline com::Variant BoolValue(bool value) {
   return v;
 }
 
+// A BSTR's text; a null BSTR is the empty string.
+inline std::u16string BstrText(BSTR text) { return text ? std::u16string(text, SysStringLen(text)) : std::u16string(); }
+
 inline com::Variant StringValue(const std::u16string& text) {
   com::Variant v;
   v->vt = VT_BSTR;

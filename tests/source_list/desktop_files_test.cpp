@@ -142,8 +142,6 @@ TEST_F(DesktopFilesTest, ADroppedFolderAddsItsOwnVideosInNameOrderAndAddThenOpen
   EXPECT_EQ(dialogs->openRequests[1].initialDir, places.HomeDir() + "/elsewhere/");
 }
 
-}  // namespace
-
 TEST_F(DesktopFilesTest, ANameThatIsNotUtf8KeepsItsBytesFromTheDropToTheEngineAndTheOutput) {
   const AnsiString latin = Place("clip.avi", "\xE9t\xE9/caf\xE9.avi");  // Latin-1, as an old disk has it
   const QByteArray address = "file://" + QByteArray::fromStdString(latin).toPercentEncoding("/");
@@ -161,3 +159,5 @@ TEST_F(DesktopFilesTest, ANameThatIsNotUtf8KeepsItsBytesFromTheDropToTheEngineAn
   EXPECT_EQ(Messages().back(), "Done.");
   EXPECT_TRUE(fs::is_regular_file(output + "caf\xE9.mp3"));
 }
+
+}  // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -21,6 +23,8 @@
 #include "tests/ui_support/scripted_dialogs.h"
 
 namespace test_support {
+
+inline void Press(TControl* button) { static_cast<QAbstractButton*>(button->Widget())->click(); }
 
 // A stand-in engine: a shell script in place of the deployed "nnn.exe".
 inline void ReplaceEngine(const std::string& script) {

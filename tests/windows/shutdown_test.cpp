@@ -19,10 +19,9 @@
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::Press;
 using test_support::ProcessEventsUntil;
 using test_support::ProgramTest;
-
-void Press(TControl* button) { static_cast<QAbstractButton*>(button->Widget())->click(); }
 
 std::vector<DWORD> PidsIn(const std::string& file) {
   std::ifstream in(file);

@@ -19,9 +19,8 @@
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::Press;
 using test_support::ProgramTest;
-
-void Press(TControl* button) { static_cast<QAbstractButton*>(button->Widget())->click(); }
 
 std::string ResourceOne() {
   TResourceStream stream(MainInstance(), 1, RT_RCDATA);
