@@ -1,5 +1,6 @@
 #include "audio_pipeline.h"
 
+#include "decode_ahead.h"
 #include "engine_error.h"
 #include "input_file.h"
 #include "interruption.h"
@@ -33,10 +34,10 @@ AudioPipeline::AudioPipeline(AVFormatContext& input, AVStream& audio, const std:
                  encoder_.needs_full_frames()),
       packet_(allocate_packet()), resampled_(bounds.resampled_from) {}
 
-bool AudioPipeline::run(const PacketSink& sink, const StopCheck& stop) {
+bool AudioPipeline::run(const PacketSink& sink, const StopCheck& stop, Reading reading) {
   sink_ = &sink;
   seek();
-  const bool input_ran_out = read(stop);
+  const bool input_ran_out = reading == Reading::ahead ? read_ahead(stop) : read(stop);
   drain(input_ran_out);
   sink_ = nullptr;
   return input_ran_out;
@@ -59,16 +60,32 @@ void AudioPipeline::seek() {
     avformat_seek_file(&input_, -1, std::numeric_limits<int64_t>::min(), input_start_, input_start_, 0);
 }
 
+void AudioPipeline::check_stop(const StopCheck& stop) const {
+  if (interruption_requested()) throw EngineError(interruption_text(input_name_));
+  if (stop && stop()) throw StopRequested();
+}
+
 bool AudioPipeline::read(const StopCheck& stop) {
   for (;;) {
-    if (interruption_requested()) throw EngineError(interruption_text(input_name_));
-    if (stop && stop()) throw StopRequested();
+    check_stop(stop);
     if (resampled_ >= bounds_.encode_until) return false;
     const int result = av_read_frame(&input_, packet_.get());
     if (result == AVERROR_EOF) return true;
     check_av(result, "Could not read", input_name_);
     if (packet_->stream_index == audio_.index) decode(packet_.get());
     av_packet_unref(packet_.get());
+  }
+}
+
+// The decoder has drained when the input ran out; drain() finds nothing more in it.
+bool AudioPipeline::read_ahead(const StopCheck& stop) {
+  DecodeAhead ahead(input_, audio_.index, decoder_, input_name_);
+  for (;;) {
+    check_stop(stop);
+    if (resampled_ >= bounds_.encode_until) return false;
+    const FramePtr frame = ahead.next();
+    if (!frame) return true;
+    resample(*frame);
   }
 }
 

@@ -43,6 +43,9 @@ class AudioPipeline {
   using PacketSink = std::function<void(AVPacket& packet)>;
   // Polled between packets; true ends the run with StopRequested.
   using StopCheck = std::function<bool()>;
+  // in_turn: one thread does every step. ahead: reading and decoding run on threads of their own,
+  // ahead of resampling and encoding, for the same output.
+  enum class Reading { in_turn, ahead };
 
   // input is opened, with every stream but audio discarded; input_name names it in messages.
   AudioPipeline(AVFormatContext& input, AVStream& audio, const std::string& input_name, const OutputSettings& settings,
@@ -53,7 +56,7 @@ class AudioPipeline {
   // Seeks, then converts until the bounds are reached or the input runs out, and drains every
   // step. Each packet goes to the sink as soon as the encoder gives it. Returns true when the
   // input ran out first. Throws EngineError on any failure.
-  bool run(const PacketSink& sink, const StopCheck& stop = nullptr);
+  bool run(const PacketSink& sink, const StopCheck& stop = nullptr, Reading reading = Reading::in_turn);
 
   // Output samples handed to the encoder, counted from bounds.encode_from.
   int64_t samples_encoded() const { return assembler_.samples_out(); }
@@ -69,6 +72,8 @@ class AudioPipeline {
   void seek();
   // Returns true when the input ran out, false when the bounds were reached first.
   bool read(const StopCheck& stop);
+  bool read_ahead(const StopCheck& stop);
+  void check_stop(const StopCheck& stop) const;
   void decode(const AVPacket* packet);
   void resample(const AVFrame& frame);
   void encode(uint8_t* const* data, int sample_count);

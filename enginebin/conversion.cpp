@@ -132,10 +132,14 @@ class AudioConversion {
         output_ = std::make_unique<OutputFile>(settings_, pipeline_.encoder(), guard_);
       }
     }
-    const bool input_ran_out = pipeline_.run([this](AVPacket& packet) {
-      output_->write(packet, pipeline_.encoder().time_base);
-      progress_.update(progress(pipeline_.samples_encoded()));
-    });
+    // With a core to spare, reading and decoding go ahead on threads of their own.
+    const auto reading = workers() > 1 ? AudioPipeline::Reading::ahead : AudioPipeline::Reading::in_turn;
+    const bool input_ran_out = pipeline_.run(
+        [this](AVPacket& packet) {
+          output_->write(packet, pipeline_.encoder().time_base);
+          progress_.update(progress(pipeline_.samples_encoded()));
+        },
+        nullptr, reading);
     finish(Ending{pipeline_.samples_encoded(), input_ran_out, pipeline_.decoded_end(), pipeline_.damaged_packets()});
   }
 
@@ -172,9 +176,11 @@ class AudioConversion {
     return plan;
   }
 
+  int workers() const { return settings_.workers > 0 ? settings_.workers : usable_cores(); }
+
   PlanFacts plan_facts(const EncoderSeams& seams) const {
     PlanFacts facts;
-    facts.workers = settings_.workers > 0 ? settings_.workers : usable_cores();
+    facts.workers = workers();
     if (!can_open_again(input_name_)) facts.workers = 1;  // every worker opens the input anew
     facts.range_samples = expected_range_samples(longest_, settings_);
     facts.sample_limit = whole_range(settings_).encode_until;

@@ -10,6 +10,10 @@ namespace {
 // many output samples (rounded up to whole periods) before the encoder's first.
 constexpr int64_t kResamplerLeadIn = 64;
 
+// On the benchmark's 10 minutes of AAC to WAV on two cores, two workers that each decode from the
+// start took 0.73 x ffmpeg's time, one pipeline decoding ahead 0.67 x.
+constexpr double kDecodingAheadShare = 0.5;
+
 // MP3 and AC-3 round each frame's size to whole bytes or words and pad some frames by one to
 // keep the bit rate; the pattern of padded frames repeats after this many frames.
 int padding_period(const AVCodecContext& encoder) {
@@ -89,6 +93,9 @@ double decoding_share(const EncoderSeams& seams) {
 SegmentPlan plan_segments(const PlanFacts& facts) {
   if (facts.workers < 2 || !facts.seams || !facts.range_samples || facts.input_rate <= 0 || facts.output_rate <= 0)
     return one_segment(facts);
+  // Where decoding is most of the work and each worker would decode from the range's start, the
+  // cuts save less than decoding ahead on a thread of its own, beside the one pipeline.
+  if (facts.prefix_cost >= kDecodingAheadShare) return one_segment(facts);
   const int64_t range = std::min(*facts.range_samples, facts.sample_limit);
   // Workers that decode the range from its start save less by each cut.
   const double shortest = static_cast<double>(facts.seams->shortest_range) / (1.0 - facts.prefix_cost);

@@ -56,8 +56,8 @@ std::string bytes_of(const std::string& path) {
 }
 
 // The sources: AAC, whose decoder cannot resume exactly after a seek (every worker decodes from
-// the range's start); AAC in Matroska, whose timestamps do not count samples (the same); MP3 in
-// MP4, which resumes exactly (workers seek to their segments).
+// the range's start, or for WAV one pipeline decodes ahead); AAC in Matroska, whose timestamps do
+// not count samples (the same); MP3 in MP4, which resumes exactly (workers seek to their segments).
 const char* const kSources[] = {"program.mp4", "program.mkv", "program-mp3.mp4"};
 
 Job from(const char* source, Job job) {
@@ -66,8 +66,8 @@ Job from(const char* source, Job job) {
 }
 
 TEST(ParallelEngine, WavIsTheSameToTheByteAsWithOneWorker) {
-  // WAV is cut only in long ranges: the long program, AAC (decoded from the range's start by
-  // every worker) and MP3 (workers seek).
+  // WAV is cut only in long ranges, and only where workers seek: the long program, AAC (one
+  // pipeline that decodes ahead) and MP3 (workers seek).
   const Job whole{"wav", 2, 44100, 128, "00:00:00", "00:07:00"};
   const Job mono{"wav", 1, 22050, 128, "00:00:00", "00:07:00"};
   const Job mid_file_range{"wav", 2, 44100, 128, "00:00:07.3", "00:06:10"};
@@ -151,6 +151,22 @@ TEST(ParallelEngine, Mp3HasNoAudibleSeam) {
       EXPECT_LE(loss.median, 0.5);
     }
   }
+}
+
+TEST(ParallelEngine, DecodingAheadOfOnePipelineGivesTheBytesOfOneThread) {
+  // Ranges too short to cut: with a second core, reading and decoding run ahead on threads of
+  // their own. A range that ends mid-file stops them while they are ahead; one that runs past the
+  // input's end takes the last frames the decoder gives.
+  const Job short_mp3{"mp3", 2, 44100, 128, "00:00:00", "00:00:12"};
+  const Job mid_file_ac3{"ac3", 2, 48000, 192, "00:00:03.5", "00:00:20"};
+  const Job mono_wav_to_the_end{"wav", 1, 22050, 128, "00:00:50", "00:01:00"};
+  for (const char* source : kSources)
+    for (const Job& job : {from(source, short_mp3), from(source, mid_file_ac3), from(source, mono_wav_to_the_end)}) {
+      SCOPED_TRACE(job.source + " to " + job.ext);
+      const std::string alone = bytes_of(convert(job, 1));
+      ASSERT_GT(alone.size(), 100'000u);
+      EXPECT_TRUE(bytes_of(convert(job, 2)) == alone);
+    }
 }
 
 TEST(ParallelEngine, ProgressNeverGoesBackAndEndsAtTheRangeLength) {

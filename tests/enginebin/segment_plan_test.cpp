@@ -91,7 +91,10 @@ TEST(SegmentPlan, ShortRangesOneWorkerAndUnknownsStaySequential) {
   unknown_encoder.seams.reset();
   PlanFacts limited = ten_minutes(8, seams);
   limited.sample_limit = 5 * 44100;  // -t shorter than the input
-  for (const PlanFacts& facts : {short_range, one_worker, unknown_length, unknown_encoder, limited}) {
+  // WAV where every worker would decode from the range's start: decoding ahead does better.
+  PlanFacts decoding_bound = ten_minutes(8, EncoderSeams{});
+  decoding_bound.prefix_cost = decoding_share(EncoderSeams{});
+  for (const PlanFacts& facts : {short_range, one_worker, unknown_length, unknown_encoder, limited, decoding_bound}) {
     const SegmentPlan plan = plan_segments(facts);
     ASSERT_EQ(plan.bounds.size(), 1u);
     EXPECT_EQ(plan.bounds[0].encode_from, 0);
