@@ -83,7 +83,7 @@ bool AudioPipeline::read_ahead(const StopCheck& stop) {
   for (;;) {
     check_stop(stop);
     if (resampled_ >= bounds_.encode_until) return false;
-    const FramePtr frame = ahead.next();
+    const AVFrame* frame = ahead.next();
     if (!frame) return true;
     resample(*frame);
   }

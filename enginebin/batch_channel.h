@@ -1,14 +1,15 @@
 #pragma once
 // A bounded channel from one producing thread to one consuming thread that hands items over in
 // batches, so that the lock and the wake-ups cost once a batch rather than once an item (tens of
-// thousands of decoded frames in a long file).
+// thousands of decoded frames in a long file). The items themselves go round: a batch the consumer
+// is done with comes back to the producer, whose slots are then the very objects it filled before,
+// so that no item is allocated on one thread and freed on the other.
 
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <exception>
 #include <mutex>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -22,26 +23,30 @@ class BatchChannel {
   BatchChannel(const BatchChannel&) = delete;
   BatchChannel& operator=(const BatchChannel&) = delete;
 
-  // The producer's side. push() returns false once the consumer has cancelled.
-  bool push(T item) {
-    pending_.push_back(std::move(item));
-    return pending_.size() < batch_size_ || hand_over();
+  // The producer's side. slot() is the item to fill next: a new one, or one that went round and
+  // still holds whatever the consumer left in it. commit() sends it; false once the consumer has
+  // cancelled.
+  T& slot() {
+    if (filled_ == pending_.size()) pending_.emplace_back();
+    return pending_[filled_];
   }
+  bool commit() { return ++filled_ < batch_size_ || hand_over(); }
   // The end of the items; a failure is rethrown to the consumer after every item before it.
   void finish(std::exception_ptr failure = nullptr) {
-    if (!pending_.empty()) hand_over();
+    if (filled_ > 0) hand_over();
     const std::lock_guard lock(mutex_);
     finished_ = true;
-    failure_ = failure;
+    // Moved, so that the consumer holds the only reference and the producer never frees it.
+    failure_ = std::move(failure);
     changed_.notify_all();
   }
 
-  // The consumer's side: the next item, or nullopt at the end.
-  std::optional<T> pop() {
-    if (taken_index_ == taken_.size() && !take_batch()) return std::nullopt;
-    return std::move(taken_[taken_index_++]);
+  // The consumer's side: the next item, the consumer's until it asks again; null at the end.
+  T* next() {
+    if (taken_index_ == taken_.count && !take_batch()) return nullptr;
+    return &taken_.items[taken_index_++];
   }
-  // The consumer goes: every wait ends, the producer's pushes fail and pop() ends from now on.
+  // The consumer goes: every wait ends, the producer's commits fail and next() ends from now on.
   void cancel() {
     const std::lock_guard lock(mutex_);
     cancelled_ = true;
@@ -49,17 +54,30 @@ class BatchChannel {
   }
 
  private:
+  struct Batch {
+    std::vector<T> items;
+    std::size_t count = 0;  // the items filled, at the front
+  };
+
   bool hand_over() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return cancelled_ || batches_.size() < capacity_; });
     if (cancelled_) return false;
-    if (!pending_.empty()) batches_.push_back(std::exchange(pending_, {}));
+    batches_.push_back(Batch{std::move(pending_), filled_});
+    pending_.clear();
+    if (!returned_.empty()) {
+      pending_ = std::move(returned_.back());
+      returned_.pop_back();
+    }
+    filled_ = 0;
     changed_.notify_all();
     return true;
   }
 
   bool take_batch() {
     std::unique_lock lock(mutex_);
+    if (!taken_.items.empty()) returned_.push_back(std::exchange(taken_.items, {}));
+    taken_.count = taken_index_ = 0;
     changed_.wait(lock, [this] { return !batches_.empty() || finished_ || cancelled_; });
     if (cancelled_) return false;
     if (batches_.empty()) {
@@ -78,14 +96,16 @@ class BatchChannel {
   std::mutex mutex_;
   std::condition_variable changed_;
   // Guarded by mutex_.
-  std::deque<std::vector<T>> batches_;
+  std::deque<Batch> batches_;
+  std::vector<std::vector<T>> returned_;
   bool finished_ = false;
   bool cancelled_ = false;
   std::exception_ptr failure_;
   // The producer's alone.
   std::vector<T> pending_;
+  std::size_t filled_ = 0;
   // The consumer's alone.
-  std::vector<T> taken_;
+  Batch taken_;
   std::size_t taken_index_ = 0;
 };
 

@@ -4,6 +4,7 @@
 #include "interruption.h"
 
 #include <system_error>
+#include <utility>
 
 namespace enginebin {
 namespace {
@@ -39,19 +40,28 @@ DecodeAhead::~DecodeAhead() {
   decoder_thread_.join();
 }
 
-FramePtr DecodeAhead::next() {
-  std::optional<FramePtr> frame = frames_.pop();
-  return frame ? std::move(*frame) : nullptr;
+AVFrame* DecodeAhead::next() {
+  // Its samples go back to the decoder's pool at once; the frame itself goes round.
+  if (current_ != nullptr) av_frame_unref(std::exchange(current_, nullptr));
+  FramePtr* frame = frames_.next();
+  current_ = frame != nullptr ? frame->get() : nullptr;
+  return current_;
 }
 
 void DecodeAhead::read() {
   try {
     for (;;) {
-      PacketPtr packet = allocate_packet();
+      PacketPtr& packet = packets_.slot();
+      if (!packet) packet = allocate_packet();
+      av_packet_unref(packet.get());
       const int result = av_read_frame(&input_, packet.get());
       if (result == AVERROR_EOF) break;
       check_av(result, "Could not read", input_name_);
-      if (packet->stream_index == audio_index_ && !packets_.push(std::move(packet))) return;
+      if (packet->stream_index != audio_index_) {
+        av_packet_unref(packet.get());
+      } else if (!packets_.commit()) {
+        return;
+      }
     }
     packets_.finish();
   } catch (...) {
@@ -63,11 +73,13 @@ void DecodeAhead::decode() {
   try {
     bool wanted = true;
     const auto hand_on = [&](AVFrame& decoded) {
-      FramePtr frame = allocate_frame();
+      if (!wanted) return;
+      FramePtr& frame = frames_.slot();
+      if (!frame) frame = allocate_frame();
       av_frame_move_ref(frame.get(), &decoded);
-      wanted = wanted && frames_.push(std::move(frame));
+      wanted = frames_.commit();
     };
-    while (std::optional<PacketPtr> packet = packets_.pop()) {
+    while (PacketPtr* packet = packets_.next()) {
       decoder_.decode(packet->get(), hand_on);
       if (!wanted) {
         packets_.cancel();

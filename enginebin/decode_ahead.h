@@ -23,9 +23,10 @@ class DecodeAhead {
   DecodeAhead(const DecodeAhead&) = delete;
   DecodeAhead& operator=(const DecodeAhead&) = delete;
 
-  // The next decoded frame; null once the input has run out and the decoder is drained. A failure
-  // of reading or decoding is thrown here, after every frame decoded before it.
-  FramePtr next();
+  // The next decoded frame, the caller's until it asks again; null once the input has run out and
+  // the decoder is drained. A failure of reading or decoding is thrown here, after every frame
+  // decoded before it.
+  AVFrame* next();
 
  private:
   void read();
@@ -37,6 +38,7 @@ class DecodeAhead {
   const std::string& input_name_;
   BatchChannel<PacketPtr> packets_;
   BatchChannel<FramePtr> frames_;
+  AVFrame* current_ = nullptr;  // the frame handed out last
   std::thread reader_;
   std::thread decoder_thread_;
 };
