@@ -81,10 +81,7 @@ void DecodeAhead::decode() {
     };
     while (PacketPtr* packet = packets_.next()) {
       decoder_.decode(packet->get(), hand_on);
-      if (!wanted) {
-        packets_.cancel();
-        return;
-      }
+      if (!wanted) return;  // the consumer has gone, and the destructor stops the reader
     }
     decoder_.decode(nullptr, hand_on);
     frames_.finish();
